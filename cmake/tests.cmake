@@ -1,0 +1,38 @@
+# Unit tests: one GoogleTest program per subsystem, each run once (under Wine
+# for the Windows build, where every process start costs a second).
+if(WIN32)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(KESTREL_GTEST gtest gtest_main)
+else()
+  find_package(GTest REQUIRED)
+  set(KESTREL_GTEST GTest::gtest GTest::gtest_main)
+endif()
+
+add_library(kestrel_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/support.cpp)
+target_link_libraries(kestrel_test_support PUBLIC kestrel_platform ${KESTREL_GTEST})
+target_include_directories(kestrel_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+target_compile_definitions(kestrel_test_support PUBLIC
+  KESTREL_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
+
+function(kestrel_unit_test name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE kestrel_test_support ${ARGN})
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+if(NOT WIN32)
+  kestrel_unit_test(posix_tests posix kestrel_posix)
+endif()
+kestrel_unit_test(platform_tests platform kestrel_platform)
+kestrel_unit_test(icc_tests icc kestrel_icc)
+kestrel_unit_test(jpeg_tests jpeg kestrel_jpeg)
+kestrel_unit_test(pdf_tests pdf kestrel_pdf)
+kestrel_unit_test(driver_tests driver kestrel_driver)
+
+include(${CMAKE_SOURCE_DIR}/cmake/e2e.cmake OPTIONAL)

@@ -1,0 +1,14 @@
+// The conversion driver: the command-line batch and the conversion of one image.
+#pragma once
+
+#include "icc/icc.h"
+#include "platform/win32.h"
+
+// A path of up to 261 units and its terminating zero.
+constexpr int PATH_BUFFER_UNITS = 262;
+
+int run_batch(HINSTANCE module_instance);
+WCHAR* next_argument(const WCHAR** cursor, WCHAR* token);
+int convert_image(const WCHAR* input_path, const WCHAR* output_path,
+                  const IccProfile* gray_profile, const IccProfile* rgb_profile,
+                  const IccProfile* cmyk_profile);

@@ -1,0 +1,22 @@
+// The JPEG header scanner: walks the marker segments up to the start of scan
+// for what the PDF needs, never decoding image data.
+#pragma once
+
+#include <cstdint>
+
+#include "icc/icc.h"
+#include "platform/win32.h"
+
+struct ImageInfo {
+    uint32_t components;  // from the last start-of-frame segment
+    uint32_t width;       // pixels
+    uint32_t height;      // pixels
+    double width_pt;      // points, from the JFIF X density
+    double height_pt;     // points, from the JFIF Y density
+    uint32_t thumb_width;
+    uint32_t thumb_height;
+};
+
+// 1 with `info` filled, or 0. With `profile` non-null, an embedded ICC profile
+// (or null) is handed back there on every return after the extension test.
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile);

@@ -1,0 +1,36 @@
+// The document skeleton: plans every object number, then writes the header,
+// catalog, information dictionary, fonts, page tree, profile and pages.
+#pragma once
+
+#include <cstdint>
+
+#include "icc/icc.h"
+#include "platform/win32.h"
+
+constexpr uint32_t FONT_LATIN = 1u;
+constexpr uint32_t FONT_JAPANESE = 2u;
+constexpr int PAGE_LABEL_UNITS = 260;
+
+struct PageSpec {
+    double width_pt;
+    double height_pt;
+    WCHAR label[PAGE_LABEL_UNITS];
+};
+
+struct DocumentSpec {
+    const WCHAR* output_path;
+    const WCHAR* title;
+    const WCHAR* subject;         // or null
+    const IccProfile* profile;    // or null
+    uint32_t font_flags;
+    int32_t page_count;
+    int32_t image_count;
+    int shared_page;
+    const PageSpec* pages;
+};
+
+int pdf_begin_document(const DocumentSpec* spec);
+void pdf_write_catalog(const DocumentSpec* spec);
+void pdf_write_info(const WCHAR* title, const WCHAR* subject);
+void pdf_write_fonts(uint32_t font_flags);
+void pdf_write_pages(const DocumentSpec* spec);

@@ -1,0 +1,43 @@
+// The PDF object writer: one process-wide document at a time, objects framed
+// and numbered by counting, positions recorded for the cross-reference table.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32.h"
+
+constexpr int PDF_MAX_OFFSETS = 1000;
+
+struct PdfWriter {
+    HANDLE file;
+    int ok;
+    int32_t bytes_written;
+    int32_t next_object;
+    int32_t offsets[PDF_MAX_OFFSETS];
+    int32_t info_object;
+    int32_t first_font_object;
+    int32_t pages_object;
+    int32_t first_page_object;
+    int32_t first_content_object;
+    int32_t first_image_object;
+};
+
+extern PdfWriter pdf_writer;
+
+#if defined(__MINGW32__)
+#define PDF_PRINTF_FORMAT __attribute__((format(gnu_printf, 1, 2)))
+#else
+#define PDF_PRINTF_FORMAT __attribute__((format(printf, 1, 2)))
+#endif
+
+void pdf_begin_object(void);
+void pdf_end_object(void);
+void pdf_printf(const char* format, ...) PDF_PRINTF_FORMAT;
+void pdf_write_text(const WCHAR* text);
+int32_t pdf_encode_text(unsigned char* out, const WCHAR* text);
+int pdf_write_stream_object(const char* dictionary, const void* data, int32_t length);
+int pdf_end_document(void);
+
+// Hands `length` bytes to the output file under the write rule: a failed
+// write clears ok; bytes_written grows by length either way.
+void pdf_write_bytes(const void* data, uint32_t length);

@@ -1,0 +1,18 @@
+// Opening files and loading string resources by wide path, through the wide
+// Win32 calls or, when the probe finds them broken, the ANSI ones.
+#pragma once
+
+#include "platform/win32.h"
+
+// Size of ansi_buffer: an ANSI path or resource text and its terminating zero.
+constexpr int ANSI_BUFFER_BYTES = 260;
+
+// 1 when files and resources go through the ANSI calls; set once by the probe.
+extern int ansi_fallback;
+// Shared by to_ansi_path and ANSI-mode load_resource_string; valid until the next call.
+extern char ansi_buffer[ANSI_BUFFER_BYTES];
+
+void probe_unicode_support(const WCHAR* path);
+void load_resource_string(HINSTANCE instance, UINT id, WCHAR* buffer, int capacity);
+char* to_ansi_path(const WCHAR* path);
+HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);

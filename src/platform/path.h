@@ -1,0 +1,16 @@
+// Taking a wide Windows-form path apart: only the backslash separates folders.
+#pragma once
+
+#include "platform/win32.h"
+
+// The start of the file-name part (after the last backslash); null for null.
+const WCHAR* path_file_name(const WCHAR* path);
+WCHAR* path_file_name(WCHAR* path);
+
+// The last dot of the file-name part, or the terminating zero when it has none;
+// null for null.
+const WCHAR* path_extension(const WCHAR* path);
+WCHAR* path_extension(WCHAR* path);
+
+// Whole-string comparison that folds only the ASCII letters A-Z, whatever the locale.
+bool same_text_ignoring_ascii_case(const WCHAR* a, const WCHAR* b);

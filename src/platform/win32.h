@@ -1,0 +1,16 @@
+// The one header through which the core sees the Win32 API: the real one on
+// Windows, our own POSIX stand-in (src/posix) everywhere else.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <winsock2.h>
+#include <windows.h>
+// Wide string literal in the platform's UTF-16 character type.
+#define WIDE(text) L##text
+#else
+#include "posix/win32_posix.h"
+#define WIDE(text) u##text
+#endif

@@ -1,0 +1,72 @@
+// POSIX stand-in for exactly the Win32 calls the core uses, with the
+// semantics the core relies on. Not a general emulation: nothing more.
+#pragma once
+
+#include <arpa/inet.h>  // ntohs, ntohl
+#include <cstdint>
+
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef int BOOL;
+typedef BOOL* LPBOOL;
+typedef uint32_t DWORD;
+typedef DWORD* LPDWORD;
+typedef int32_t LONG;
+typedef LONG* PLONG;
+typedef unsigned int UINT;
+typedef void* HANDLE;
+typedef void* HINSTANCE;
+typedef void* HWND;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef struct PosixOverlapped* LPOVERLAPPED;              // never used: always null
+typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: always null
+
+#define TRUE 1
+#define FALSE 0
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define INVALID_SET_FILE_POINTER (static_cast<DWORD>(-1))
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
+#define INVALID_FILE_SIZE (static_cast<DWORD>(-1))
+#define FILE_ATTRIBUTE_NORMAL 0x80u
+#define FILE_ATTRIBUTE_DIRECTORY 0x10u
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define CREATE_ALWAYS 2u
+#define OPEN_EXISTING 3u
+#define FILE_CURRENT 1u
+
+#define CP_ACP 0u
+#define MB_PRECOMPOSED 1u
+#define MB_OK 0u
+#define IDOK 1
+
+LPWSTR GetCommandLineW(void);
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE template_file);
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE template_file);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
+               LPOVERLAPPED overlapped);
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method);
+DWORD GetFileSize(HANDLE file, LPDWORD size_high);
+DWORD GetFileAttributesW(LPCWSTR path);
+BOOL CloseHandle(HANDLE handle);
+
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int capacity);
+int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int capacity);
+
+int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR source, int source_length,
+                        LPWSTR destination, int destination_units);
+int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR source, int source_length,
+                        LPSTR destination, int destination_bytes, LPCSTR default_char,
+                        LPBOOL used_default_char);
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style);

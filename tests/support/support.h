@@ -1,0 +1,20 @@
+// Helpers shared by the unit tests: wide strings, temporary folders, files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/win32.h"
+
+using WideString = std::basic_string<WCHAR>;
+
+// UTF-8 text to UTF-16 units, no other change.
+WideString wide(const std::string& utf8);
+// A path in the form the core takes: UTF-16 with backslashes, on both builds.
+WideString wide_path(const std::filesystem::path& path);
+// A fresh empty folder under the system's temporary folder.
+std::filesystem::path make_temp_dir(const std::string& name);
+void write_file(const std::filesystem::path& path, const std::string& bytes);
+std::string read_file(const std::filesystem::path& path);
+// The committed test fixtures (tests/fixtures).
+std::filesystem::path fixture_path(const std::string& name);

@@ -1,0 +1,122 @@
+// The POSIX stand-in's file calls: the behaviour the core relies on.
+#include <gtest/gtest.h>
+
+#include "support.h"
+#include "posix/win32_posix.h"
+
+namespace {
+
+struct PosixFiles : ::testing::Test {
+    std::filesystem::path dir = make_temp_dir("posix-files");
+    WideString path_of(const std::string& name) { return wide_path(dir / name); }
+    HANDLE open(const std::string& name, DWORD access, DWORD disposition) {
+        return CreateFileW(path_of(name).c_str(), access, 0, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+};
+
+TEST_F(PosixFiles, ExclusiveOpenRefusesSecondOpenUntilClosed) {
+    write_file(dir / "a.jpg", "data");
+    HANDLE first = open("a.jpg", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open("a.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    // CREATE_ALWAYS must not truncate a file someone holds open.
+    EXPECT_EQ(open("a.jpg", GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(read_file(dir / "a.jpg"), "data");
+    std::string ansi = (dir / "a.jpg").string();
+    EXPECT_EQ(CreateFileA(ansi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(first));
+    HANDLE again = open("a.jpg", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+}
+
+TEST_F(PosixFiles, CreateAlwaysReplacesAndOpenExistingNeedsAFile) {
+    EXPECT_EQ(open("missing.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    write_file(dir / "out.pdf", "old contents");
+    HANDLE out = open("out.pdf", GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(out, "new", 3, &written, nullptr));
+    EXPECT_EQ(written, 3u);
+    CloseHandle(out);
+    EXPECT_EQ(read_file(dir / "out.pdf"), "new");
+    // A folder is not a file, as on Windows.
+    std::filesystem::create_directory(dir / "folder.jpg");
+    EXPECT_EQ(open("folder.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PosixFiles, ReadAtEndOfFileSucceedsWithFewerBytes) {
+    write_file(dir / "five", "12345");
+    HANDLE file = open("five", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char buffer[16] = {};
+    DWORD got = 99;
+    EXPECT_TRUE(ReadFile(file, buffer, 3, &got, nullptr));
+    EXPECT_EQ(got, 3u);
+    EXPECT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
+    EXPECT_EQ(got, 2u);
+    EXPECT_EQ(std::string(buffer, 2), "45");
+    EXPECT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+    // Reading a handle opened for writing only is an error, not an end of file.
+    HANDLE out = open("w", GENERIC_WRITE, CREATE_ALWAYS);
+    EXPECT_FALSE(ReadFile(out, buffer, 4, &got, nullptr));
+    EXPECT_FALSE(WriteFile(file, "x", 1, &got, nullptr));
+    CloseHandle(out);
+    CloseHandle(file);
+}
+
+TEST_F(PosixFiles, RelativeMovesFailBeforeStartAndPassTheEnd) {
+    write_file(dir / "ten", "0123456789");
+    HANDLE file = open("ten", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(SetFilePointer(file, 4, nullptr, FILE_CURRENT), 4u);
+    EXPECT_EQ(SetFilePointer(file, -5, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    // A failed move leaves the position where it was.
+    char c = 0;
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(file, &c, 1, &got, nullptr));
+    EXPECT_EQ(c, '4');
+    EXPECT_EQ(SetFilePointer(file, -5, nullptr, FILE_CURRENT), 0u);
+    EXPECT_EQ(SetFilePointer(file, 100, nullptr, FILE_CURRENT), 100u);
+    EXPECT_TRUE(ReadFile(file, &c, 1, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 100u);
+    CloseHandle(file);
+}
+
+TEST_F(PosixFiles, SizeHasAHighPart) {
+    write_file(dir / "small", std::string(1000, 'x'));
+    HANDLE file = open("small", GENERIC_READ, OPEN_EXISTING);
+    DWORD high = 7;
+    EXPECT_EQ(GetFileSize(file, &high), 1000u);
+    EXPECT_EQ(high, 0u);
+    CloseHandle(file);
+    // A sparse file just past 4 GiB costs no disk space.
+    HANDLE big = open("big", GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(big, INVALID_HANDLE_VALUE);
+    std::filesystem::resize_file(dir / "big", (1ull << 32) + 5);
+    EXPECT_EQ(GetFileSize(big, &high), 5u);
+    EXPECT_EQ(high, 1u);
+    CloseHandle(big);
+    std::filesystem::remove(dir / "big");
+}
+
+TEST_F(PosixFiles, AttributesTellMissingFromPresent) {
+    write_file(dir / "here", "");
+    EXPECT_NE(GetFileAttributesW(path_of("here").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(path_of("gone").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(wide_path(dir).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PosixFiles, WidePathsReachUtf8Names) {
+    write_file(dir / "caf\xc3\xa9 \xe5\x86\x99\xe7\x9c\x9f.jpg", "ok");
+    HANDLE file = open("caf\xc3\xa9 \xe5\x86\x99\xe7\x9c\x9f.jpg", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The POSIX stand-in's text calls: code-page conversion, string table,
+// message box and the command line handed to the core.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "posix/command_line.h"
+#include "posix/win32_posix.h"
+#include "support.h"
+
+namespace {
+
+WideString to_wide(const char* text, int length = -1) {
+    WCHAR out[64] = {};
+    int n = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, length, out, 64);
+    return WideString(out, static_cast<size_t>(n));
+}
+
+TEST(PosixText, MultiByteToWideCharDecodesUtf8AndReplacesInvalidInput) {
+    EXPECT_EQ(to_wide("caf\xc3\xa9"), (WideString{u'c', u'a', u'f', 0xE9, 0}));
+    EXPECT_EQ(to_wide("\xf0\x9f\x93\xb7", 4), (WideString{0xD83D, 0xDCF7}));
+    // A stray continuation byte, a truncated sequence and an overlong form.
+    EXPECT_EQ(to_wide("a\x80" "b", 3), (WideString{u'a', 0xFFFD, u'b'}));
+    EXPECT_EQ(to_wide("\xe6\x97", 2), (WideString{0xFFFD, 0xFFFD}));
+    EXPECT_EQ(to_wide("\xc0\xaf", 2), (WideString{0xFFFD, 0xFFFD}));
+    // Size query, and a destination too small fails as on Windows.
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);
+    WCHAR small[2];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, small, 2), 0);
+}
+
+TEST(PosixText, WideCharToMultiByteUsesDefaultCharForLoneSurrogates) {
+    const WCHAR text[] = {u'x', 0xD800, u'y', 0xD83D, 0xDCF7, 0};
+    char out[16] = {};
+    BOOL used = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, &used);
+    EXPECT_EQ(n, 8);
+    EXPECT_STREQ(out, "x?y\xf0\x9f\x93\xb7");
+    EXPECT_TRUE(used);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr), 8);
+    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, text, -1, out, 7, nullptr, nullptr), 0);
+}
+
+TEST(PosixText, LoadStringCutsToCapacityAndTerminates) {
+    WCHAR wide_text[32];
+    EXPECT_EQ(LoadStringW(nullptr, 104, wide_text, 32), 13);
+    EXPECT_EQ(WideString(wide_text), wide("data\\sRGB.icc"));
+    EXPECT_EQ(LoadStringW(nullptr, 103, wide_text, 4), 3);
+    EXPECT_EQ(WideString(wide_text), wide("Kes"));
+    char ansi[32];
+    EXPECT_EQ(LoadStringA(nullptr, 106, ansi, 32), 14);
+    EXPECT_STREQ(ansi, "data\\sCMYK.icc");
+    EXPECT_EQ(LoadStringA(nullptr, 105, ansi, 5), 4);
+    EXPECT_STREQ(ansi, "data");
+    EXPECT_EQ(LoadStringW(nullptr, 999, wide_text, 32), 0);
+}
+
+TEST(PosixText, MessageBoxIsOneLineOnStandardError) {
+    ::testing::internal::CaptureStderr();
+    int result = MessageBoxW(nullptr, wide("pics\\photo.jpg").c_str(),
+                             wide("Kestrel Error").c_str(), MB_OK);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Kestrel Error: pics/photo.jpg\n");
+    EXPECT_EQ(result, IDOK);
+}
+
+TEST(PosixText, CommandLineQuotesBlanksAndDropsWhatNoTokenCanHold) {
+    char program[] = "kestrel";
+    char plain[] = "pics/a.jpg";
+    char blank[] = "my photos/b.jpg";
+    char empty[] = "";
+    char quote_inside[] = "x\"y.jpg";
+    char quote_blank[] = "bad \"name.jpg";
+    char quote_first[] = "\"q.jpg";
+    char* argv[] = {program, plain, blank, quote_inside, quote_blank, quote_first, empty};
+    ::testing::internal::CaptureStderr();
+    posix_build_command_line(7, argv);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Kestrel Error: bad \"name.jpg\nKestrel Error: \"q.jpg\n");
+    WideString line(GetCommandLineW());
+    // The first token is this program's absolute path, in Windows form.
+    ASSERT_FALSE(line.empty());
+    EXPECT_EQ(line[0], u'\\');
+    WideString rest = wide(" pics\\a.jpg \"my photos\\b.jpg\" x\"y.jpg \"\"");
+    ASSERT_GE(line.size(), rest.size());
+    EXPECT_EQ(line.substr(line.size() - rest.size()), rest);
+    EXPECT_EQ(line.find(u'/'), WideString::npos);
+}
+
+}  // namespace
