@@ -8,7 +8,11 @@
 constexpr int PATH_BUFFER_UNITS = 262;
 
 int run_batch(HINSTANCE module_instance);
-WCHAR* next_argument(const WCHAR** cursor, WCHAR* token);
+// The next blank-separated argument copied into `token` (PATH_BUFFER_UNITS
+// units), cursor moved past it; null when the list has ended. An argument too
+// long for the buffer is cut to fit and flagged in *too_long (when given);
+// the cursor still moves past all of it.
+WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long);
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
                   const IccProfile* cmyk_profile);

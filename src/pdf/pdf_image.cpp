@@ -1,0 +1,120 @@
+// The image XObject: the JPEG file copied unchanged, 512 bytes at a time, into
+// a /DCTDecode stream, or named as an outside file. The image is never decoded.
+#include "pdf/pdf_image.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "jpeg/jpeg.h"
+#include "pdf/pdf_writer.h"
+#include "platform/files.h"
+#include "platform/path.h"
+
+constexpr DWORD COPY_BLOCK_BYTES = 512;
+constexpr int ANSI_NAME_BYTES = 256;
+constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // positions are signed 32-bit
+// Room for the dictionary and the closing pieces around the data.
+constexpr int64_t IMAGE_FRAMING_BYTES = 1024;
+
+static const char* colour_space_text(uint32_t components) {
+    if (components == 1) return "Gray";
+    if (components == 4) return "CMYK /Decode [ 1 0 1 0 1 0 1 0 ]";
+    return "RGB";
+}
+
+// The file name in the ANSI code page, with the three characters a PDF literal
+// string cannot hold bare escaped. 0 when the name needs more than 256 bytes.
+static int external_name(const WCHAR* path, char* escaped) {
+    char name[ANSI_NAME_BYTES];
+    if (WideCharToMultiByte(CP_ACP, 0, path_file_name(path), -1, name, ANSI_NAME_BYTES, nullptr,
+                            nullptr) == 0)
+        return 0;
+    int n = 0;
+    for (const char* c = name; *c != 0; ++c) {
+        if (*c == '(' || *c == ')' || *c == '\\') escaped[n++] = '\\';
+        escaped[n++] = *c;
+    }
+    escaped[n] = 0;
+    return 1;
+}
+
+// Copies `size` bytes from `jpeg` to the output. 1 when all arrived.
+static int copy_jpeg(HANDLE jpeg, uint32_t size) {
+    unsigned char block[COPY_BLOCK_BYTES];
+    uint32_t remaining = size;
+    while (remaining != 0) {
+        DWORD count = remaining < COPY_BLOCK_BYTES ? remaining : COPY_BLOCK_BYTES;
+        DWORD got = 0;
+        // A short read means the file changed under us: the stream would no
+        // longer match its /Length, so the copy stops as on a failed read.
+        if (!ReadFile(jpeg, block, count, &got, nullptr) || got != count) return 0;
+        DWORD written = 0;
+        if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
+        pdf_writer.bytes_written += static_cast<int32_t>(count);
+        remaining -= count;
+    }
+    return 1;
+}
+
+int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
+    if (!pdf_writer.ok) return 0;
+    ImageInfo info;
+    if (!scan_jpeg(path, &info, nullptr)) {
+        pdf_writer.ok = 0;
+        return 0;
+    }
+    HANDLE jpeg = open_file(path, GENERIC_READ, OPEN_EXISTING);
+    if (jpeg == INVALID_HANDLE_VALUE) {
+        pdf_writer.ok = 0;
+        return 0;
+    }
+
+    // Everything that can refuse the image is settled before the object begins.
+    char name[2 * ANSI_NAME_BYTES];
+    DWORD size_high = 0;
+    uint32_t size = 0;
+    int refused;
+    if (external) {
+        CloseHandle(jpeg);  // named, not read
+        jpeg = INVALID_HANDLE_VALUE;
+        refused = !external_name(path, name);
+    } else {
+        size = GetFileSize(jpeg, &size_high);
+        // The high part matters: a 4 GiB file must not pass for a small one.
+        refused = size_high != 0 || size > LARGEST_JPEG_BYTES ||
+                  static_cast<int64_t>(pdf_writer.bytes_written) + size + IMAGE_FRAMING_BYTES >
+                      INT32_MAX;
+    }
+    if (refused) {
+        if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);
+        pdf_writer.ok = 0;
+        return 0;
+    }
+
+    char head[256];
+    snprintf(head, sizeof head,
+             "<<\r/Type /XObject\r/Subtype /Image\r/Width %d /Height %d\r/BitsPerComponent 8\r"
+             "/ColorSpace /Device%s\r",
+             static_cast<int>(info.width), static_cast<int>(info.height),
+             colour_space_text(info.components));
+    char smask[64] = "";
+    if (smask_offset != 0)
+        snprintf(smask, sizeof smask, "/SMask %d 0 R\r",
+                 static_cast<int>(static_cast<int64_t>(pdf_writer.next_object) + smask_offset));
+
+    pdf_begin_object();
+    if (external) {
+        char reference[2 * ANSI_NAME_BYTES + 32];
+        snprintf(reference, sizeof reference, "/F (%s)\r/FFilter /DCTDecode\r", name);
+        pdf_printf("%s%s%s/Length 0\r>>\rstream\rendstream", head, smask, reference);
+    } else {
+        pdf_printf("%s%s%s/Length %ld\r>>\rstream\r\n", head, smask, "/Filter /DCTDecode\r",
+                   static_cast<long>(size));
+        int copied = copy_jpeg(jpeg, size);
+        if (pdf_writer.ok && !copied) pdf_writer.ok = 0;
+        CloseHandle(jpeg);
+        pdf_printf("\rendstream");
+    }
+    pdf_end_object();
+    return pdf_writer.ok;
+}
