@@ -13,6 +13,10 @@ int run_batch(HINSTANCE module_instance);
 // long for the buffer is cut to fit and flagged in *too_long (when given);
 // the cursor still moves past all of it.
 WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long);
+// Forms the PDF path for an image argument: the extension of its file-name
+// part replaced by ".pdf" (appended when it has none). 0 when it would not fit
+// PATH_BUFFER_UNITS units.
+int make_output_path(const WCHAR* argument, WCHAR* output);
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
                   const IccProfile* cmyk_profile);

@@ -39,9 +39,7 @@ static void file_profile(IccProfile* profile, IccProfile** slots) {
     slots[slot] = profile;
 }
 
-// Forms the output path: the argument with its extension replaced by ".pdf".
-// 0 when that does not fit the buffer.
-static int form_output_path(const WCHAR* token, WCHAR* output) {
+int make_output_path(const WCHAR* token, WCHAR* output) {
     copy_text(output, token);
     WCHAR* extension = path_extension(output);
     if (extension - output + 5 > PATH_BUFFER_UNITS) return 0;
@@ -90,7 +88,7 @@ int run_batch(HINSTANCE module_instance) {
             continue;
         }
         if (is_profile_argument(token)) continue;
-        if (!form_output_path(token, output_path) ||
+        if (!make_output_path(token, output_path) ||
             !convert_image(token, output_path, slots[0], slots[1], slots[2]))
             report_failure(token);
     }

@@ -1,0 +1,101 @@
+// The command-line tokenizer and output naming.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "driver/driver.h"
+#include "support.h"
+
+namespace {
+
+// Every argument the tokenizer yields, in UTF-8 for readable failures.
+std::vector<std::string> split(const std::string& line) {
+    WideString text = wide(line);
+    const WCHAR* cursor = text.c_str();
+    WCHAR token[PATH_BUFFER_UNITS];
+    std::vector<std::string> out;
+    while (next_argument(&cursor, token, nullptr) != nullptr) {
+        std::string item;
+        for (const WCHAR* c = token; *c != 0; ++c) item += static_cast<char>(*c);
+        out.push_back(item);
+    }
+    return out;
+}
+
+using Args = std::vector<std::string>;
+
+TEST(NextArgument, QuotesBlanksAndTabs) {
+    EXPECT_EQ(split("\"E:\\Program Files\\Conv\\conv.exe\" \"D:\\My Photos\\a.jpg\" b.JPEG"),
+              (Args{"E:\\Program Files\\Conv\\conv.exe", "D:\\My Photos\\a.jpg", "b.JPEG"}));
+    // A closing quote ends the token even with no blank after it.
+    EXPECT_EQ(split("\"x y\"z"), (Args{"x y", "z"}));
+    // A quote inside an unquoted token is an ordinary character.
+    EXPECT_EQ(split("x\"y z\""), (Args{"x\"y", "z\""}));
+    EXPECT_EQ(split("a\tb   c  "), (Args{"a\tb", "c"}));
+    EXPECT_EQ(split("   "), Args{});
+    // No escapes: backslashes stay as they are.
+    EXPECT_EQ(split("C:\\dir\\ \\\\server"), (Args{"C:\\dir\\", "\\\\server"}));
+}
+
+TEST(NextArgument, EmptyQuotedArgumentEndsTheList) {
+    EXPECT_EQ(split("a.jpg \"\" b.jpg p.icc"), Args{"a.jpg"});
+    EXPECT_EQ(split("a.jpg \""), Args{"a.jpg"});
+    WideString text = wide("a \"\" b");
+    const WCHAR* cursor = text.c_str();
+    WCHAR token[PATH_BUFFER_UNITS];
+    ASSERT_NE(next_argument(&cursor, token, nullptr), nullptr);
+    const WCHAR* before = cursor;
+    EXPECT_EQ(next_argument(&cursor, token, nullptr), nullptr);
+    EXPECT_EQ(cursor, before);  // the cursor is not moved by the ending token
+}
+
+TEST(NextArgument, UnterminatedQuoteTakesTheRest) {
+    EXPECT_EQ(split("a \"b c d"), (Args{"a", "b c d"}));
+}
+
+TEST(NextArgument, OverLongArgumentIsCutAndFlagged) {
+    std::string longest(PATH_BUFFER_UNITS - 1, 'x');
+    std::string longer(300, 'y');
+    WideString text = wide(longest + " " + longer + " \"" + longer + "\"next.jpg");
+    const WCHAR* cursor = text.c_str();
+    WCHAR token[PATH_BUFFER_UNITS];
+    int too_long = -1;
+    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
+    EXPECT_EQ(too_long, 0);
+    EXPECT_EQ(WideString(token), wide(longest));
+    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
+    EXPECT_EQ(too_long, 1);
+    EXPECT_EQ(WideString(token), wide(std::string(PATH_BUFFER_UNITS - 1, 'y')));
+    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
+    EXPECT_EQ(too_long, 1);
+    // The next argument still starts after the whole long one.
+    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
+    EXPECT_EQ(too_long, 0);
+    EXPECT_EQ(WideString(token), wide("next.jpg"));
+}
+
+std::string output_for(const std::string& argument) {
+    WCHAR output[PATH_BUFFER_UNITS];
+    if (!make_output_path(wide(argument).c_str(), output)) return "(does not fit)";
+    std::string out;
+    for (const WCHAR* c = output; *c != 0; ++c) out += static_cast<char>(*c);
+    return out;
+}
+
+TEST(OutputPath, ReplacesTheExtensionOfTheFileNameOnly) {
+    EXPECT_EQ(output_for("a.b.jpg"), "a.b.pdf");
+    EXPECT_EQ(output_for("photo"), "photo.pdf");
+    EXPECT_EQ(output_for("D:\\scans.2003\\photo"), "D:\\scans.2003\\photo.pdf");
+    EXPECT_EQ(output_for("photo."), "photo.pdf");
+    EXPECT_EQ(output_for("D:\\My Photos\\a.jpg"), "D:\\My Photos\\a.pdf");
+    EXPECT_EQ(output_for("pics/photo.jpeg"), "pics/photo.pdf");  // only '\' separates
+}
+
+TEST(OutputPath, MustFitTheBuffer) {
+    // 257 units before the dot leave room for ".pdf" and the terminating zero.
+    EXPECT_EQ(output_for(std::string(257, 'a') + ".jpg"), std::string(257, 'a') + ".pdf");
+    EXPECT_EQ(output_for(std::string(258, 'a') + ".jpg"), "(does not fit)");
+    EXPECT_EQ(output_for(std::string(258, 'a')), "(does not fit)");
+}
+
+}  // namespace
