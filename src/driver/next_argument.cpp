@@ -1,5 +1,7 @@
 // The command-line tokenizer: blanks separate arguments, a leading double
 // quote runs to the next one, and there are no escapes.
+#include <cstddef>
+
 #include "driver/driver.h"
 
 WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long) {
@@ -26,10 +28,10 @@ WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long) {
     // An empty argument ends the whole list, and the cursor stays put.
     if (end == start) return nullptr;
     *cursor = after;
-    long length = end - start;
+    ptrdiff_t length = end - start;
     int cut = length > PATH_BUFFER_UNITS - 1;
     if (cut) length = PATH_BUFFER_UNITS - 1;
-    for (long i = 0; i < length; ++i) token[i] = start[i];
+    for (ptrdiff_t i = 0; i < length; ++i) token[i] = start[i];
     token[length] = 0;
     if (too_long != nullptr) *too_long = cut;
     return token;

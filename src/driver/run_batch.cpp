@@ -1,6 +1,7 @@
 // The program's whole control flow: profiles from the command line and the
 // defaults beside the program, then every other argument converted to a PDF
 // beside it, one message box per failure. The exit code is always 0.
+#include <cstddef>
 #include <cstdlib>
 
 #include "driver/driver.h"
@@ -71,7 +72,7 @@ int run_batch(HINSTANCE module_instance) {
 
     // Defaults from the data folder beside the program, for the empty slots.
     WCHAR* file_name = path_file_name(program_path);
-    long room = PATH_BUFFER_UNITS - (file_name - program_path);
+    ptrdiff_t room = PATH_BUFFER_UNITS - (file_name - program_path);
     int capacity = room < RESOURCE_PATH_UNITS ? static_cast<int>(room) : RESOURCE_PATH_UNITS;
     const UINT default_ids[3] = {GRAY_PROFILE_ID, RGB_PROFILE_ID, CMYK_PROFILE_ID};
     for (int slot = 0; slot < 3; ++slot) {

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# End-to-end test of the program as users run it: converts the inputs in
+# tests/e2e/inputs and checks every PDF (expected bytes with the date masked,
+# qpdf, the JPEG bytes unchanged, page sizes, a rendering), the failure
+# messages, and the exit code.
+#   run.sh posix BUILD/kestrel       the POSIX program
+#   run.sh wine  BUILD/kestrel.exe   the Windows program under Wine (headless)
+# KESTREL_E2E_UPDATE=1 rewrites tests/e2e/expected from this run instead.
+set -uo pipefail
+mode=$1
+program=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+inputs=$here/inputs
+expected=$here/expected
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+# The comma-decimal run must really be under such a locale.
+if [ -n "${KESTREL_E2E_LOCALE:-}" ]; then
+  export LC_ALL=$KESTREL_E2E_LOCALE
+  if [ "$(printf '%.2f' 1.5 2>/dev/null)" != "1,50" ]; then
+    echo "FAIL: locale $LC_ALL is not available or has no comma decimal point"
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+fi
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+# Runs the program in the current folder; Windows paths use backslashes.
+kestrel() {
+  local args=() a
+  for a in "$@"; do
+    if [ "$mode" = wine ]; then args+=("${a//\//\\}"); else args+=("$a"); fi
+  done
+  if [ "$mode" = wine ]; then
+    WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$program" "${args[@]}"
+  else
+    "$program" "${args[@]}"
+  fi
+}
+
+masked() { perl -0777 -pe 's/D:\d{14}\+09/D:00000000000000+09/g' "$1"; }
+
+# Checks one output against its expected file and the independent checkers.
+check_pdf() {
+  local case=$1 name=$2 jpeg=$3 size=$4 pdf=$2.pdf
+  if [ ! -f "$pdf" ]; then fail "$case: $pdf was not written"; return; fi
+  if [ "${KESTREL_E2E_UPDATE:-}" = 1 ]; then
+    mkdir -p "$expected/$case" && masked "$pdf" > "$expected/$case/$name.pdf"
+  fi
+  if cmp -s <(masked "$pdf") "$expected/$case/$name.pdf"; then pass; else
+    fail "$case: $pdf differs from expected/$case/$name.pdf"; fi
+  local report
+  report=$(qpdf --check "$pdf" 2>&1)
+  if [ $? -eq 0 ] && ! grep -qi warning <<<"$report"; then pass; else
+    fail "$case: qpdf --check $pdf: $report"; fi
+  rm -f extracted-*
+  pdfimages -j "$pdf" extracted >/dev/null 2>&1
+  if cmp -s extracted-000.jpg "$jpeg"; then pass; else
+    fail "$case: the image in $pdf is not $jpeg byte for byte"; fi
+  local page
+  page=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Page size: *\([0-9.]* x [0-9.]*\) pts.*/\1/p')
+  if [ "$page" = "$size" ]; then pass; else fail "$case: $pdf page size '$page', want '$size'"; fi
+}
+
+# The page rendered at the image's own resolution must look like the JPEG.
+check_render() {
+  local pdf=$1 jpeg=$2 dpi=$3 colour=${4:-} rmse
+  rm -f rendered.p?m
+  pdftoppm -r "$dpi" -singlefile $colour "$pdf" rendered >/dev/null 2>&1
+  djpeg -pnm "$jpeg" > decoded.pnm 2>/dev/null
+  rmse=$(compare -metric RMSE rendered.p?m decoded.pnm null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  if [ -n "$rmse" ] && awk -v r="$rmse" 'BEGIN { exit !(r < 0.02) }'; then pass; else
+    fail "render of $pdf differs from djpeg of $jpeg (normalized RMSE '${rmse:-none}')"; fi
+}
+
+# Defaults from data/ beside the program; embedded profile wins.
+mkdir "$work/defaults" && cd "$work/defaults" && cp "$inputs"/*.jpg .
+kestrel gray.jpg rgb.jpg rgb-dpcm.jpg rgb-icc.jpg cmyk.jpg progressive.jpg fill-bytes.jpg \
+  2> stderr.txt
+[ $? -eq 0 ] && pass || fail "defaults: exit code not 0"
+[ -s stderr.txt ] && fail "defaults: unexpected messages: $(cat stderr.txt)" || pass
+check_pdf defaults gray gray.jpg "64 x 48"
+check_pdf defaults rgb rgb.jpg "19.2 x 14.4"
+check_pdf defaults rgb-dpcm rgb-dpcm.jpg "19.22 x 14.41"
+check_pdf defaults rgb-icc rgb-icc.jpg "38.4 x 28.8"
+check_pdf defaults cmyk cmyk.jpg "23.04 x 23.04"
+check_pdf defaults progressive progressive.jpg "48 x 40"
+check_pdf defaults fill-bytes fill-bytes.jpg "19.2 x 14.4"
+check_render rgb.pdf rgb.jpg 300
+check_render gray.pdf gray.jpg 72 -gray
+# Fill bytes before markers change nothing but the copied bytes: the same
+# image dictionary (but its /Length), page and content stream.
+image_dictionary() { tr '\r' '\n' < "$1" | sed -n '/\/Type \/XObject/,/^stream/p' | grep -v /Length; }
+page_and_content() { tr '\r' '\n' < "$1" | grep -a -E '^/MediaBox|^q .* Do Q'; }
+if cmp -s <(image_dictionary rgb.pdf) <(image_dictionary fill-bytes.pdf) &&
+   cmp -s <(page_and_content rgb.pdf) <(page_and_content fill-bytes.pdf) &&
+   [ -n "$(image_dictionary rgb.pdf)" ]; then
+  pass; else fail "fill bytes: the image is described differently"; fi
+
+# Profiles named on the command line, after the images, extension in any case.
+mkdir "$work/command-line" && cd "$work/command-line"
+cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/*.icc "$inputs"/*.ICM .
+kestrel rgb.jpg gray.jpg gray-cie-l.icc lstar-rgb.ICM 2> stderr.txt
+[ -s stderr.txt ] && fail "command-line: unexpected messages: $(cat stderr.txt)" || pass
+check_pdf command-line rgb rgb.jpg "19.2 x 14.4"
+check_pdf command-line gray gray.jpg "64 x 48"
+
+# A program copied alone, with no data folder: no profile but the embedded one.
+mkdir -p "$work/alone/bin" "$work/alone/run" && cp "$program" "$work/alone/bin/"
+program_saved=$program
+program=$work/alone/bin/$(basename "$program")
+cd "$work/alone/run" && cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/cmyk.jpg "$inputs"/rgb-icc.jpg .
+kestrel rgb.jpg gray.jpg cmyk.jpg rgb-icc.jpg 2> stderr.txt
+[ -s stderr.txt ] && fail "alone: unexpected messages: $(cat stderr.txt)" || pass
+check_pdf none rgb rgb.jpg "19.2 x 14.4"
+check_pdf none gray gray.jpg "64 x 48"
+check_pdf none cmyk cmyk.jpg "23.04 x 23.04"
+check_pdf none rgb-icc rgb-icc.jpg "38.4 x 28.8"
+check_render rgb.pdf rgb.jpg 300
+program=$program_saved
+
+# Failures: one message each, nothing written for them, the batch goes on.
+mkdir -p "$work/failures/sub dir" "$work/failures/folder.jpg" && cd "$work/failures"
+cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt . && cp "$inputs"/gray.jpg "sub dir/"
+kestrel notes.txt fake.jpg missing.jpg folder.jpg rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
+[ $? -eq 0 ] && pass || fail "failures: exit code not 0"
+if [ "$mode" = posix ]; then
+  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg > want.txt
+  cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(cat stderr.txt)"
+fi
+for f in notes.pdf fake.pdf missing.pdf folder.pdf; do
+  [ -e "$f" ] && fail "failures: $f was created" || pass
+done
+[ -f rgb.pdf ] && qpdf --check rgb.pdf >/dev/null 2>&1 && pass || fail "failures: rgb.pdf missing or broken"
+[ -f "sub dir/gray.pdf" ] && pass || fail "failures: sub dir/gray.pdf missing"
+# An empty argument ends the list.
+rm -f rgb.pdf "sub dir/gray.pdf"
+kestrel rgb.jpg "" "sub dir/gray.jpg" 2> stderr.txt
+[ -f rgb.pdf ] && [ ! -e "sub dir/gray.pdf" ] && pass || fail "an empty argument did not end the list"
+
+echo "e2e ($mode): $checks checks passed, $failures failed"
+echo "$checks passed, $failures failed"
+[ "$failures" -eq 0 ]
