@@ -5,10 +5,7 @@ set(KESTREL_PROFILES ${CMAKE_SOURCE_DIR}/data/sGray.icc ${CMAKE_SOURCE_DIR}/data
 
 if(WIN32)
   enable_language(RC)
-  add_executable(kestrel WIN32 src/app/win_main.cpp)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/resources/kestrel.rc)
-    target_sources(kestrel PRIVATE resources/kestrel.rc)
-  endif()
+  add_executable(kestrel WIN32 src/app/win_main.cpp resources/kestrel.rc)
   target_link_options(kestrel PRIVATE -municode)
   target_include_directories(kestrel PRIVATE ${KESTREL_GENERATED_DIR} ${CMAKE_SOURCE_DIR}/resources)
   set_property(SOURCE resources/kestrel.rc APPEND PROPERTY OBJECT_DEPENDS
