@@ -16,3 +16,13 @@ else()
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
   set_tests_properties(e2e_posix_comma_locale PROPERTIES ENVIRONMENT "KESTREL_E2E_LOCALE=de_DE.UTF-8")
 endif()
+
+if(WIN32)
+  add_test(NAME package_windows
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh windows
+                   ${CMAKE_BINARY_DIR}/kestrel-${PROJECT_VERSION}-win64.zip)
+  set_tests_properties(package_windows PROPERTIES ENVIRONMENT "KESTREL_WINE=${KESTREL_WINE}")
+else()
+  add_test(NAME install_posix
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh posix ${CMAKE_BINARY_DIR})
+endif()

@@ -24,7 +24,7 @@ if(WIN32)
   # The portable package: kestrel.exe, data\ and a short README.txt.
   set(package_name kestrel-${PROJECT_VERSION}-win64)
   set(package_dir ${CMAKE_BINARY_DIR}/package/${package_name})
-  add_custom_target(package_zip
+  add_custom_target(package_zip ALL
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${package_dir}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_dir}/data
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:kestrel> ${package_dir}

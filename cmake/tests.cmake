@@ -36,3 +36,12 @@ kestrel_unit_test(pdf_tests pdf kestrel_pdf)
 kestrel_unit_test(driver_tests driver kestrel_driver)
 
 include(${CMAKE_SOURCE_DIR}/cmake/e2e.cmake OPTIONAL)
+
+# On Windows LoadString reads the test program's own resources: link the
+# generated string table in (an object library keeps -W flags off windres).
+if(WIN32 AND TARGET platform_tests)
+  enable_language(RC)
+  add_library(kestrel_test_strings OBJECT ${CMAKE_SOURCE_DIR}/tests/unit/platform/strings.rc)
+  target_include_directories(kestrel_test_strings PRIVATE ${KESTREL_GENERATED_DIR})
+  target_link_libraries(platform_tests PRIVATE kestrel_test_strings)
+endif()

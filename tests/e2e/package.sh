@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The portable package and the installed program find their default profiles
+# from wherever they are started.
+#   package.sh windows BUILD/kestrel-1.0.0.1-win64.zip   (kestrel.exe under Wine)
+#   package.sh posix BUILD_DIR                            (cmake --install, then the bin/ symlink)
+set -uo pipefail
+mode=$1
+target=$(realpath -m "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-package.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0 checks=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+mkdir -p "$work/photos" && cp "$here/inputs/gray.jpg" "$here/inputs/rgb.jpg" "$here/inputs/cmyk.jpg" "$work/photos/"
+cd "$work/photos"
+if [ "$mode" = windows ]; then
+  zip=$target
+  (cd "$work" && unzip -q "$zip") || fail "cannot unpack $zip"
+  dir=$work/kestrel-1.0.0.1-win64
+  for f in kestrel.exe README.txt data/sGray.icc data/sRGB.icc data/sCMYK.icc; do
+    [ -f "$dir/$f" ] && pass || fail "package lacks $f"
+  done
+  # Static runtime: nothing but system DLLs.
+  deps=$(x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' |
+         grep -v -E '^(kernel32|user32|ws2_32|msvcrt|advapi32|shell32|api-ms-win-.*)\.dll$')
+  [ -z "$deps" ] && pass || fail "kestrel.exe needs $deps"
+  x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe" | grep -q 'Subsystem.*(Windows GUI)' && pass ||
+    fail "kestrel.exe is not a GUI-subsystem program"
+  WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$dir/kestrel.exe" gray.jpg rgb.jpg cmyk.jpg
+else
+  build=$target
+  cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
+  [ -L "$work/prefix/bin/kestrel" ] && pass || fail "no bin/kestrel symlink"
+  PATH=$work/prefix/bin:$PATH kestrel gray.jpg rgb.jpg cmyk.jpg
+fi
+for name in gray:sGray rgb:sRGB cmyk:Kestrel; do
+  pdf=${name%%:*}.pdf want=${name#*:}
+  subject=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Subject: *//p')
+  [[ "$subject" == "$want"* ]] && pass || fail "$pdf: default profile not used (subject '$subject')"
+done
+echo "$checks passed, $failures failed"
+[ "$failures" -eq 0 ]
