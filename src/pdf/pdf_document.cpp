@@ -1,0 +1,171 @@
+// The document skeleton: the object-number plan, then the header, catalog,
+// information dictionary, fonts, page tree, colour profile and page objects.
+#include "pdf/pdf_document.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "pdf/pdf_date.h"
+#include "pdf/pdf_writer.h"
+#include "platform/files.h"
+
+static const char PRODUCER[] = "Quillmark PDF Wrapper Ver 1.0";
+
+static int32_t font_object_count(uint32_t font_flags) {
+    return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 3 : 0);
+}
+
+// One /Font entry per font, not per font object.
+static int32_t font_count(uint32_t font_flags) {
+    return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 1 : 0);
+}
+
+static const PageSpec* page_of(const DocumentSpec* spec, int32_t i) {
+    return spec->shared_page ? &spec->pages[0] : &spec->pages[i];
+}
+
+int pdf_begin_document(const DocumentSpec* spec) {
+    pdf_writer.ok = 0;
+    pdf_writer.file = open_file(spec->output_path, GENERIC_WRITE, CREATE_ALWAYS);
+    if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
+    pdf_writer.ok = 1;
+    pdf_writer.bytes_written = 0;
+    // The four high bytes tell transfer programs that the file is binary.
+    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+
+    pdf_writer.next_object = 1;
+    pdf_writer.info_object = pdf_writer.next_object + 1;
+    pdf_writer.first_font_object = pdf_writer.info_object + 1;
+    pdf_writer.pages_object = pdf_writer.first_font_object + font_object_count(spec->font_flags);
+    pdf_writer.first_page_object = pdf_writer.pages_object + 1 + (spec->profile != nullptr ? 1 : 0);
+    pdf_writer.first_content_object = pdf_writer.first_page_object + spec->page_count;
+    pdf_writer.first_image_object = pdf_writer.first_content_object + spec->page_count;
+
+    pdf_write_catalog(spec);
+    pdf_write_info(spec->title, spec->subject);
+    if (spec->font_flags != 0) pdf_write_fonts(spec->font_flags);
+    pdf_write_pages(spec);
+    return pdf_writer.ok;
+}
+
+void pdf_write_catalog(const DocumentSpec* spec) {
+    pdf_begin_object();
+    pdf_printf("<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
+               "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r",
+               pdf_writer.pages_object, pdf_writer.first_page_object);
+    pdf_printf("/PageLabels << /Nums [\r");
+    for (int32_t i = 0; i < spec->page_count; i++) {
+        // The record's label need not be terminated; never read past it.
+        WCHAR label[PAGE_LABEL_UNITS];
+        memcpy(label, page_of(spec, i)->label, sizeof label);
+        label[PAGE_LABEL_UNITS - 1] = 0;
+        pdf_printf("%d << /P (", i);
+        pdf_write_text(label);
+        pdf_printf(") >>\r");
+    }
+    pdf_printf("]\r>>\r");
+    pdf_printf(">>");
+    pdf_end_object();
+}
+
+void pdf_write_info(const WCHAR* title, const WCHAR* subject) {
+    pdf_begin_object();
+    pdf_printf("<<\r/Title (");
+    pdf_write_text(title);
+    pdf_printf(")\r");
+    if (subject != nullptr) {
+        pdf_printf("/Subject (");
+        pdf_write_text(subject);
+        pdf_printf(")\r");
+    }
+    char date[PDF_DATE_BYTES];
+    pdf_format_date(date, sizeof date, time(nullptr));
+    pdf_printf("/Creator (%s)\r/Producer (%s)\r/ModDate (%s)\r/CreationDate (%s)\r>>", PRODUCER,
+               PRODUCER, date, date);
+    pdf_end_object();
+}
+
+void pdf_write_fonts(uint32_t font_flags) {
+    if (font_flags & FONT_LATIN) {
+        pdf_begin_object();
+        pdf_printf("<<\r/Type /Font\r/Subtype /Type1\r/BaseFont /Helvetica\r>>");
+        pdf_end_object();
+    }
+    if (font_flags & FONT_JAPANESE) {
+        pdf_begin_object();
+        pdf_printf("<<\r/Type /Font\r/Subtype /Type0\r/BaseFont /MSUIGothic\r"
+                   "/Encoding /90msp-RKSJ-H\r/DescendantFonts [ %d 0 R ]\r>>",
+                   pdf_writer.next_object + 1);
+        pdf_end_object();
+        pdf_begin_object();
+        pdf_printf("<<\r/Type /Font\r/Subtype /CIDFontType2\r/BaseFont /MSUIGothic\r"
+                   "/FontDescriptor %d 0 R\r"
+                   "/CIDSystemInfo << /Registry (Adobe)/Ordering (Japan1)/Supplement 2 >>\r>>",
+                   pdf_writer.next_object + 1);
+        pdf_end_object();
+        pdf_begin_object();
+        pdf_printf("<<\r/Type /FontDescriptor\r/Ascent 859\r/CapHeight 0\r/Descent -140\r"
+                   "/Flags 4\r/FontBBox [ -121 -137 996 859 ]\r/FontName /MSUIGothic\r"
+                   "/ItalicAngle 0\r/StemV 0\r>>");
+        pdf_end_object();
+    }
+}
+
+static const char* default_space_of(int components) {
+    if (components == 1) return "Gray";
+    if (components == 4) return "CMYK";
+    return "RGB";
+}
+
+// The profile's own size field, but never more bytes than the block holds:
+// a header that claims more would have the writer read past the profile.
+static int32_t profile_stream_length(const IccProfile* profile) {
+    uint32_t size = icc_profile_size(profile);
+    if (size > profile->held) size = profile->held;
+    if (size > static_cast<uint32_t>(INT32_MAX)) size = static_cast<uint32_t>(INT32_MAX);
+    return static_cast<int32_t>(size);
+}
+
+void pdf_write_pages(const DocumentSpec* spec) {
+    int components = icc_component_count(spec->profile);
+
+    pdf_begin_object();
+    pdf_printf("<<\r/Type /Pages\r/Kids [");
+    for (int32_t i = 0; i < spec->page_count; i++)
+        pdf_printf(" %d 0 R", pdf_writer.first_page_object + i);
+    pdf_printf(" ]\r/Count %d\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
+               spec->page_count);
+    if (spec->profile != nullptr)
+        pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
+                   default_space_of(components), pdf_writer.next_object + 1);
+    if (spec->font_flags != 0) {
+        pdf_printf("/Font <<");
+        for (int32_t k = 0; k < font_count(spec->font_flags); k++)
+            pdf_printf(" /F%d %d 0 R", k, pdf_writer.first_font_object + k);
+        pdf_printf(" >>\r");
+    }
+    pdf_printf("/XObject <<");
+    for (int32_t j = 0; j < spec->image_count; j++)
+        pdf_printf(" /Im%d %d 0 R", j, pdf_writer.first_image_object + j);
+    pdf_printf(" >>\r>>\r>>");
+    pdf_end_object();
+
+    if (spec->profile != nullptr) {
+        // Two stages, so that the length conversion survives the first.
+        char dictionary[64];
+        snprintf(dictionary, sizeof dictionary, "<< /N %d ", components);
+        strcat(dictionary, "/Length %ld >>");
+        pdf_write_stream_object(dictionary, icc_bytes(spec->profile),
+                                profile_stream_length(spec->profile));
+    }
+
+    for (int32_t i = 0; i < spec->page_count; i++) {
+        const PageSpec* page = page_of(spec, i);
+        pdf_begin_object();
+        pdf_printf("<<\r/Type /Page\r/Parent %d 0 R\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
+                   pdf_writer.pages_object, pdf_writer.first_content_object + i, page->width_pt,
+                   page->height_pt);
+        pdf_end_object();
+    }
+}

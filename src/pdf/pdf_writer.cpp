@@ -1,0 +1,145 @@
+// The PDF object writer: object frames, formatted pieces, text strings, stream
+// objects and the cross-reference section, all straight to the output file.
+#include "pdf/pdf_writer.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+
+PdfWriter pdf_writer;
+
+// Working buffer sizes; the callers keep their pieces and texts within them.
+constexpr int OBJECT_HEADER_BYTES = 256;
+constexpr int PRINTF_BYTES = 2052;
+constexpr int TEXT_BYTES = 2048;
+
+void pdf_write_bytes(const void* data, uint32_t length) {
+    // Positions are signed 32-bit: a piece that would carry the file past them
+    // could never be listed in the cross-reference section, so it is refused.
+    if (static_cast<uint32_t>(INT32_MAX) - static_cast<uint32_t>(pdf_writer.bytes_written) < length) {
+        pdf_writer.ok = 0;
+    } else {
+        DWORD written = 0;
+        if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) pdf_writer.ok = 0;
+    }
+    // The count grows whether or not the write succeeded; unsigned arithmetic
+    // keeps a refused piece from overflowing the signed field.
+    pdf_writer.bytes_written = static_cast<int32_t>(static_cast<uint32_t>(pdf_writer.bytes_written) + length);
+}
+
+void pdf_begin_object(void) {
+    // Slot next_object + 1 must stay free for the cross-reference position.
+    if (pdf_writer.next_object < 1 || pdf_writer.next_object >= PDF_MAX_OFFSETS - 1)
+        pdf_writer.ok = 0;
+    else
+        pdf_writer.offsets[pdf_writer.next_object] = pdf_writer.bytes_written;
+    char header[OBJECT_HEADER_BYTES];
+    int n = snprintf(header, sizeof header, "%d 0 obj\r", pdf_writer.next_object);
+    pdf_write_bytes(header, static_cast<uint32_t>(n));
+}
+
+void pdf_end_object(void) {
+    pdf_write_bytes("\rendobj\r", 8);
+    pdf_writer.next_object++;
+}
+
+void pdf_printf(const char* format, ...) {
+    char piece[PRINTF_BYTES];
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(piece, sizeof piece, format, args);
+    va_end(args);
+    // A piece cut short would corrupt the document silently; refuse it whole.
+    if (n < 0 || n >= PRINTF_BYTES) {
+        pdf_writer.ok = 0;
+        return;
+    }
+    pdf_write_bytes(piece, static_cast<uint32_t>(n));
+}
+
+// How a single byte of UTF-16BE is placed inside a PDF literal string: the
+// escape letter for the control characters, a backslash before the
+// delimiters, 0 for a byte placed as it is.
+static unsigned char escape_of(unsigned char byte) {
+    switch (byte) {
+    case 0x08: return 'b';
+    case 0x09: return 't';
+    case 0x0A: return 'n';
+    case 0x0C: return 'f';
+    case 0x0D: return 'r';
+    case 0x28: case 0x29: case 0x5C: return byte;
+    default: return 0;
+    }
+}
+
+static void place(unsigned char* out, int32_t capacity, int32_t* count, unsigned char byte) {
+    if (*count < capacity) out[*count] = byte;
+    (*count)++;
+}
+
+static void place_escaped(unsigned char* out, int32_t capacity, int32_t* count, unsigned char byte) {
+    unsigned char escape = escape_of(byte);
+    if (escape != 0) {
+        place(out, capacity, count, 0x5C);
+        place(out, capacity, count, escape);
+    } else {
+        place(out, capacity, count, byte);
+    }
+}
+
+// Places at most `capacity` bytes but returns the full encoded length, so a
+// caller with a fixed buffer learns that a text did not fit.
+static int32_t encode_text_bounded(unsigned char* out, int32_t capacity, const WCHAR* text) {
+    int32_t count = 0;
+    place(out, capacity, &count, 0xFE);
+    place(out, capacity, &count, 0xFF);
+    for (const WCHAR* unit = text; *unit != 0; unit++) {
+        uint32_t value = static_cast<uint32_t>(*unit);
+        place_escaped(out, capacity, &count, static_cast<unsigned char>(value >> 8));
+        place_escaped(out, capacity, &count, static_cast<unsigned char>(value & 0xFFu));
+    }
+    return count;
+}
+
+int32_t pdf_encode_text(unsigned char* out, const WCHAR* text) {
+    return encode_text_bounded(out, INT32_MAX, text);
+}
+
+void pdf_write_text(const WCHAR* text) {
+    unsigned char encoded[TEXT_BYTES];
+    int32_t n = encode_text_bounded(encoded, TEXT_BYTES, text);
+    // Half a string would still parse but say something else; write none of it.
+    if (n > TEXT_BYTES) {
+        pdf_writer.ok = 0;
+        return;
+    }
+    pdf_write_bytes(encoded, static_cast<uint32_t>(n));
+}
+
+int pdf_write_stream_object(const char* dictionary, const void* data, int32_t length) {
+    if (!pdf_writer.ok) return 0;
+    pdf_begin_object();
+    pdf_printf(dictionary, static_cast<long>(length));
+    pdf_printf("\rstream\r\n");
+    pdf_write_bytes(data, static_cast<uint32_t>(length));
+    pdf_printf("\rendstream");
+    pdf_end_object();
+    return pdf_writer.ok;
+}
+
+int pdf_end_document(void) {
+    // The object after the last needs a slot of its own for the section's position.
+    if (pdf_writer.next_object < 1 || pdf_writer.next_object >= PDF_MAX_OFFSETS) pdf_writer.ok = 0;
+    if (pdf_writer.ok) {
+        int32_t last = pdf_writer.next_object;
+        pdf_writer.offsets[last] = pdf_writer.bytes_written;
+        pdf_printf("xref\r0 %d\r0000000000 65535 f \r", last);
+        for (int32_t i = 1; i < last; i++)
+            pdf_printf("%010ld 00000 n \r", static_cast<long>(pdf_writer.offsets[i]));
+        pdf_printf("trailer\r<<\r/Size %d\r/Root 1 0 R\r/Info %d 0 R\r>>\r", last,
+                   pdf_writer.info_object);
+        pdf_printf("startxref\r%ld\r%%%%EOF\r", static_cast<long>(pdf_writer.offsets[last]));
+    }
+    CloseHandle(pdf_writer.file);
+    return pdf_writer.ok;
+}

@@ -1,0 +1,373 @@
+// Tests of the document skeleton: the object plan in every document shape, the
+// objects' exact text, the date, external checkers and failing output.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+#include "pdf/pdf_date.h"
+#include "pdf/pdf_writer.h"
+#include "pdf_test_support.h"
+
+#ifndef _WIN32
+#include <dirent.h>
+#endif
+
+namespace {
+
+struct Shape {
+    const char* name;
+    uint32_t font_flags;
+    int32_t page_count;
+    int32_t image_count;
+    int shared_page;
+    const char* profile_space;  // null: no profile
+    bool subject;
+};
+
+PageSpec page(double width, double height, const std::string& label) {
+    PageSpec spec = {};
+    spec.width_pt = width;
+    spec.height_pt = height;
+    WideString units = wide(label);
+    std::copy(units.begin(), units.end(), spec.label);
+    return spec;
+}
+
+struct DocumentTest : ::testing::Test {
+    std::filesystem::path dir = make_temp_dir("pdf-document");
+    std::filesystem::path path = dir / "out.pdf";
+    WideString output = wide_path(path);
+    WideString title = wide("photo (1).jpg");
+    WideString subject = wide("sRGB \\ IEC61966-2.1");
+    std::vector<PageSpec> pages;
+    IccProfile* profile = nullptr;
+    DocumentSpec spec = {};
+
+    void TearDown() override {
+        free(profile);
+        std::filesystem::remove_all(dir);
+    }
+    DocumentSpec& describe(const Shape& shape) {
+        free(profile);
+        profile = nullptr;
+        pages.clear();
+        int32_t records = shape.shared_page ? 1 : shape.page_count;
+        for (int32_t i = 0; i < records; i++)
+            pages.push_back(page(100.0 + i, 200.5 + i, "p" + std::to_string(i) + "(x)"));
+        if (shape.profile_space != nullptr) profile = make_profile(shape.profile_space, 300, 300);
+        spec = {output.c_str(), title.c_str(), shape.subject ? subject.c_str() : nullptr, profile,
+                shape.font_flags, shape.page_count, shape.image_count, shape.shared_page, pages.data()};
+        return spec;
+    }
+    std::string write(const DocumentSpec& document) {
+        EXPECT_EQ(pdf_begin_document(&document), 1);
+        EXPECT_EQ(pdf_writer.next_object, pdf_writer.first_content_object);
+        EXPECT_EQ(finish_document(&document), 1);
+        return read_file(path);
+    }
+};
+
+const Shape SHAPES[] = {
+    {"converter_with_profile", 0, 1, 1, 0, "RGB ", true},
+    {"converter_without_profile", 0, 1, 1, 0, nullptr, false},
+    {"several_pages_gray", 0, 3, 2, 0, "GRAY", true},
+    {"shared_page_cmyk", 0, 4, 1, 1, "CMYK", false},
+    {"no_images", 0, 2, 0, 0, nullptr, true},
+    {"latin_font", FONT_LATIN, 1, 1, 0, nullptr, false},
+    {"japanese_font", FONT_JAPANESE, 2, 3, 0, "GRAY", true},
+    {"both_fonts", FONT_LATIN | FONT_JAPANESE, 2, 2, 1, "RGB ", true},
+    {"other_font_bits", 0xF0u, 1, 1, 0, nullptr, true},
+    {"both_fonts_and_others", 0x17u, 12, 5, 0, "CMYK", false},
+    {"unknown_colour_space", 0, 1, 1, 0, "Lab ", true},
+};
+
+struct DocumentShapes : DocumentTest, ::testing::WithParamInterface<Shape> {};
+
+}  // namespace
+
+TEST_P(DocumentShapes, ObjectPlanAndCrossReference) {
+    const Shape& shape = GetParam();
+    std::string pdf = write(describe(shape));
+    int32_t fonts = ((shape.font_flags & 1) ? 1 : 0) + ((shape.font_flags & 2) ? 3 : 0);
+    int32_t with_profile = shape.profile_space != nullptr ? 1 : 0;
+    int32_t objects = 3 + fonts + with_profile + 2 * shape.page_count + shape.image_count;
+    std::vector<std::string> bodies;
+    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, objects, &bodies));
+
+    int32_t tree = 3 + fonts;
+    int32_t first_page = tree + 1 + with_profile;
+    EXPECT_EQ(pdf_writer.pages_object, tree);
+    EXPECT_EQ(pdf_writer.first_page_object, first_page);
+    EXPECT_EQ(pdf_writer.first_image_object, first_page + 2 * shape.page_count);
+    EXPECT_EQ(bodies[1].find("<<\r/Type /Catalog\r/Pages " + std::to_string(tree) + " 0 R\r"), 0u);
+    EXPECT_NE(bodies[1].find("/D [ " + std::to_string(first_page) + " 0 R /Fit ]"), std::string::npos);
+    EXPECT_EQ(bodies[2].find("/Subject (") != std::string::npos, shape.subject);
+
+    std::string kids;
+    for (int32_t i = 0; i < shape.page_count; i++) {
+        kids += " " + std::to_string(first_page + i) + " 0 R";
+        const std::string& body = bodies[static_cast<size_t>(first_page + i)];
+        int32_t record = shape.shared_page ? 0 : i;
+        char box[64];
+        snprintf(box, sizeof box, "/MediaBox [ 0 0 %d.00 %d.50 ]", 100 + record, 200 + record);
+        EXPECT_EQ(body.find("<<\r/Type /Page\r/Parent " + std::to_string(tree) + " 0 R\r/Contents " +
+                            std::to_string(first_page + shape.page_count + i) + " 0 R\r"),
+                  0u);
+        EXPECT_NE(body.find(box), std::string::npos) << body;
+        std::string label = std::to_string(i) + " << /P (" + utf16be("p" + std::to_string(record)) +
+                            std::string("\0\\(\0x\0\\)", 8) + ") >>\r";
+        EXPECT_NE(bodies[1].find(label), std::string::npos) << "label of page " << i;
+    }
+    const std::string& tree_body = bodies[static_cast<size_t>(tree)];
+    EXPECT_EQ(tree_body.find("<<\r/Type /Pages\r/Kids [" + kids + " ]\r/Count " +
+                             std::to_string(shape.page_count) + "\r"),
+              0u);
+    std::string images = "/XObject <<";
+    for (int32_t j = 0; j < shape.image_count; j++)
+        images += " /Im" + std::to_string(j) + " " + std::to_string(first_page + 2 * shape.page_count + j) + " 0 R";
+    EXPECT_NE(tree_body.find(images + " >>\r>>\r>>"), std::string::npos) << tree_body;
+    EXPECT_EQ(tree_body.find("/Font <<") != std::string::npos, shape.font_flags != 0);
+
+    if (with_profile) {
+        const char* names[] = {"RGB", "Gray", "RGB", "RGB", "CMYK"};
+        int n = icc_component_count(profile);
+        EXPECT_NE(tree_body.find("/ColorSpace << /Default" + std::string(names[n]) + " [ /ICCBased " +
+                                 std::to_string(tree + 1) + " 0 R ] >>\r"),
+                  std::string::npos);
+        std::string stream = "<< /N " + std::to_string(n) + " /Length 300 >>\rstream\r\n" +
+                             std::string(reinterpret_cast<const char*>(icc_bytes(profile)), 300) + "\rendstream";
+        EXPECT_EQ(bodies[static_cast<size_t>(tree + 1)], stream);
+    } else {
+        EXPECT_EQ(tree_body.find("/ColorSpace"), std::string::npos);
+    }
+}
+
+TEST_P(DocumentShapes, AcceptedByExternalCheckers) {
+    const Shape& shape = GetParam();
+    write(describe(shape));
+    std::string missing;
+    std::string complaints = run_checkers(path, &missing);
+    if (!missing.empty()) GTEST_SKIP() << "not installed: " << missing;
+    // An /ICCBased stream with /N 0 is what the writer is told to write for a
+    // colour space it does not know; the checkers do not look inside it.
+    EXPECT_EQ(complaints, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Pdf, DocumentShapes, ::testing::ValuesIn(SHAPES),
+                         [](const ::testing::TestParamInfo<Shape>& shape) { return std::string(shape.param.name); });
+
+TEST_F(DocumentTest, ConverterDocumentTextExactly) {
+    Shape shape = {"", 0, 1, 1, 0, "GRAY", true};
+    describe(shape);
+    pages[0] = page(612, 792, "photo.jpg");
+    title = wide("photo.jpg");
+    subject = wide("Gray");
+    spec.title = title.c_str();
+    spec.subject = subject.c_str();
+    std::vector<std::string> bodies;
+    ASSERT_NO_FATAL_FAILURE(check_structure(write(spec), 7, &bodies));
+    EXPECT_EQ(bodies[1],
+              "<<\r/Type /Catalog\r/Pages 3 0 R\r/PageLayout /SinglePage\r/OpenAction << /S /GoTo /D [ 5 0 R "
+              "/Fit ] >>\r/PageLabels << /Nums [\r0 << /P (" + utf16be("photo.jpg") + ") >>\r]\r>>\r>>");
+    EXPECT_EQ(mask_dates(bodies[2]),
+              "<<\r/Title (" + utf16be("photo.jpg") + ")\r/Subject (" + utf16be("Gray") +
+                  ")\r/Creator (Quillmark PDF Wrapper Ver 1.0)\r/Producer (Quillmark PDF Wrapper Ver 1.0)\r"
+                  "/ModDate (D:##############+09'00')\r/CreationDate (D:##############+09'00')\r>>");
+    EXPECT_EQ(bodies[3],
+              "<<\r/Type /Pages\r/Kids [ 5 0 R ]\r/Count 1\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r"
+              "/ColorSpace << /DefaultGray [ /ICCBased 4 0 R ] >>\r/XObject << /Im0 7 0 R >>\r>>\r>>");
+    EXPECT_EQ(bodies[4], "<< /N 1 /Length 300 >>\rstream\r\n" +
+                             std::string(reinterpret_cast<const char*>(icc_bytes(profile)), 300) + "\rendstream");
+    EXPECT_EQ(bodies[5], "<<\r/Type /Page\r/Parent 3 0 R\r/Contents 6 0 R\r/MediaBox [ 0 0 612.00 792.00 ]\r>>");
+}
+
+TEST_F(DocumentTest, FontObjectsAndTheirEntries) {
+    const std::string helvetica = "<<\r/Type /Font\r/Subtype /Type1\r/BaseFont /Helvetica\r>>";
+    auto type0 = [](int next) {
+        return "<<\r/Type /Font\r/Subtype /Type0\r/BaseFont /MSUIGothic\r/Encoding /90msp-RKSJ-H\r"
+               "/DescendantFonts [ " + std::to_string(next) + " 0 R ]\r>>";
+    };
+    auto cid = [](int next) {
+        return "<<\r/Type /Font\r/Subtype /CIDFontType2\r/BaseFont /MSUIGothic\r/FontDescriptor " +
+               std::to_string(next) +
+               " 0 R\r/CIDSystemInfo << /Registry (Adobe)/Ordering (Japan1)/Supplement 2 >>\r>>";
+    };
+    const std::string descriptor =
+        "<<\r/Type /FontDescriptor\r/Ascent 859\r/CapHeight 0\r/Descent -140\r/Flags 4\r"
+        "/FontBBox [ -121 -137 996 859 ]\r/FontName /MSUIGothic\r/ItalicAngle 0\r/StemV 0\r>>";
+    struct Case {
+        uint32_t flags;
+        std::vector<std::string> font_objects;
+        std::string entry;
+    } cases[] = {
+        {FONT_LATIN, {helvetica}, "/Font << /F0 3 0 R >>\r"},
+        {FONT_JAPANESE, {type0(4), cid(5), descriptor}, "/Font << /F0 3 0 R >>\r"},
+        {FONT_LATIN | FONT_JAPANESE, {helvetica, type0(5), cid(6), descriptor}, "/Font << /F0 3 0 R /F1 4 0 R >>\r"},
+        {0x8u, {}, "/Font << >>\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        Shape shape = {"", c.flags, 1, 0, 0, nullptr, false};
+        int32_t objects = 3 + static_cast<int32_t>(c.font_objects.size()) + 2;
+        std::vector<std::string> bodies;
+        ASSERT_NO_FATAL_FAILURE(check_structure(write(describe(shape)), objects, &bodies));
+        for (size_t k = 0; k < c.font_objects.size(); k++) EXPECT_EQ(bodies[3 + k], c.font_objects[k]);
+        const std::string& tree = bodies[3 + c.font_objects.size()];
+        EXPECT_EQ(tree.find("<<\r/Type /Pages\r"), 0u);
+        EXPECT_NE(tree.find("ImageC ]\r" + c.entry + "/XObject << >>\r>>\r>>"), std::string::npos) << tree;
+    }
+}
+
+TEST_F(DocumentTest, EmptyTitleAndTheProfileHeldShortOfItsSizeField) {
+    Shape shape = {"", 0, 1, 0, 0, nullptr, false};
+    describe(shape);
+    title = WideString();
+    spec.title = title.c_str();
+    // A header claiming more than the block holds embeds only what is held.
+    profile = make_profile("RGB ", 5000, 180);
+    spec.profile = profile;
+    std::vector<std::string> bodies;
+    ASSERT_NO_FATAL_FAILURE(check_structure(write(spec), 6, &bodies));
+    EXPECT_EQ(bodies[2].find("<<\r/Title (\xFE\xFF)\r/Creator ("), 0u);
+    EXPECT_EQ(bodies[4].find("<< /N 3 /Length 180 >>\rstream\r\n"), 0u);
+    EXPECT_EQ(bodies[4].size(), 31u + 180u + 10u);
+}
+
+TEST_F(DocumentTest, LargestDocumentAndOneObjectTooMany) {
+    // 3 + 2 pages + 993 images: 998 objects, the most a document may hold.
+    Shape shape = {"", 0, 1, 993, 0, nullptr, false};
+    std::string pdf = write(describe(shape));
+    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, 998, nullptr));
+    std::string missing;
+    std::string complaints = run_checkers(path, &missing);
+    if (missing.empty()) {
+        EXPECT_EQ(complaints, "");
+    }
+
+    shape.image_count = 994;
+    EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
+    EXPECT_EQ(finish_document(&spec), 0);
+    EXPECT_EQ(read_file(path).find("xref"), std::string::npos);
+}
+
+TEST_F(DocumentTest, OutputThatCannotBeCreatedWritesNothing) {
+    Shape shape = {"", 0, 1, 1, 0, nullptr, false};
+    describe(shape);
+    WideString missing_folder = wide_path(dir / "no such folder" / "out.pdf");
+    spec.output_path = missing_folder.c_str();
+    pdf_writer.ok = 1;
+    pdf_writer.bytes_written = 1234;
+    pdf_writer.next_object = 77;
+    pdf_writer.pages_object = 55;
+    EXPECT_EQ(pdf_begin_document(&spec), 0);
+    EXPECT_EQ(pdf_writer.ok, 0);
+    EXPECT_EQ(pdf_writer.bytes_written, 1234);
+    EXPECT_EQ(pdf_writer.next_object, 77);
+    EXPECT_EQ(pdf_writer.pages_object, 55);
+    EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
+}
+
+#ifndef _WIN32
+static int open_descriptors() {
+    int count = 0;
+    DIR* fds = opendir("/proc/self/fd");
+    if (fds == nullptr) return -1;
+    while (readdir(fds) != nullptr) count++;
+    closedir(fds);
+    return count;
+}
+
+TEST_F(DocumentTest, EveryWriteFailingOnAFullDevice) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const char* space : {static_cast<const char*>(nullptr), "CMYK"}) {
+        SCOPED_TRACE(space != nullptr ? space : "no profile");
+        // Few enough objects that the renumbering after the skipped profile
+        // stream (below) changes no object number's digit count.
+        Shape shape = {"", FONT_LATIN, 2, 1, 0, space, true};
+        describe(shape);
+        EXPECT_EQ(pdf_begin_document(&spec), 1);
+        int32_t good = pdf_writer.bytes_written;
+        int32_t profile_object = space != nullptr ? pdf_writer.offsets[pdf_writer.pages_object + 2] -
+                                                        pdf_writer.offsets[pdf_writer.pages_object + 1]
+                                                  : 0;
+        EXPECT_EQ(finish_document(&spec), 1);
+
+        WideString full = wide("/dev/full");
+        spec.output_path = full.c_str();
+        int descriptors = open_descriptors();
+        EXPECT_EQ(pdf_begin_document(&spec), 0);
+        EXPECT_EQ(open_descriptors(), descriptors + 1) << "left open for the end";
+        // Every piece counts though none landed; only the profile stream is skipped.
+        EXPECT_EQ(pdf_writer.bytes_written, good - profile_object);
+        int32_t next = pdf_writer.next_object;
+        EXPECT_EQ(pdf_write_stream_object("<< /Length %ld >>", "x", 1), 0);
+        EXPECT_EQ(pdf_writer.bytes_written, good - profile_object);
+        EXPECT_EQ(pdf_writer.next_object, next);
+        EXPECT_EQ(pdf_end_document(), 0);
+        EXPECT_EQ(pdf_writer.bytes_written, good - profile_object) << "no cross-reference section";
+        EXPECT_EQ(open_descriptors(), descriptors) << "the output is closed";
+    }
+}
+#endif
+
+TEST_F(DocumentTest, EndClosesTheOutput) {
+    Shape shape = {"", 0, 1, 1, 0, nullptr, false};
+    EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
+    EXPECT_FALSE(file_is_closed(path));
+    EXPECT_EQ(finish_document(&spec), 1);
+    EXPECT_TRUE(file_is_closed(path));
+}
+
+namespace {
+// Null removes the setting.
+void set_time_zone(const char* zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone != nullptr ? zone : "");
+#else
+    if (zone != nullptr) setenv("TZ", zone, 1);
+    else unsetenv("TZ");
+#endif
+}
+}  // namespace
+
+TEST(PdfDate, LocalDigitsFixedOffsetAndFallback) {
+    const char* saved = getenv("TZ");
+    std::string previous = saved != nullptr ? saved : "";
+    char date[PDF_DATE_BYTES];
+    const time_t july_2003 = 1057068309;  // 2003-07-01 14:05:09 UTC
+
+    set_time_zone("UTC0");
+    pdf_format_date(date, sizeof date, july_2003);
+    EXPECT_STREQ(date, "D:20030701140509+09'00'");
+    // The zone is read again on every call, and only the digits follow it.
+    set_time_zone("EST5");
+    pdf_format_date(date, sizeof date, july_2003);
+    EXPECT_STREQ(date, "D:20030701090509+09'00'");
+    set_time_zone("JST-9");
+    pdf_format_date(date, sizeof date, july_2003 + 36000);
+    EXPECT_STREQ(date, "D:20030702090509+09'00'");
+
+    pdf_format_date(date, sizeof date, std::numeric_limits<time_t>::max());
+    EXPECT_STREQ(date, "D:19700101000000+09'00'");
+
+    set_time_zone(saved != nullptr ? previous.c_str() : nullptr);
+}
+
+TEST_F(DocumentTest, InformationDateIsTheCurrentLocalTime) {
+    Shape shape = {"", 0, 1, 0, 0, nullptr, false};
+    time_t before = time(nullptr);
+    std::vector<std::string> bodies;
+    ASSERT_NO_FATAL_FAILURE(check_structure(write(describe(shape)), 5, &bodies));
+    time_t after = time(nullptr);
+    char first[PDF_DATE_BYTES], last[PDF_DATE_BYTES];
+    pdf_format_date(first, sizeof first, before);
+    pdf_format_date(last, sizeof last, after);
+    size_t at = bodies[2].find("/ModDate (");
+    ASSERT_NE(at, std::string::npos);
+    std::string date = bodies[2].substr(at + 10, 23);
+    EXPECT_TRUE(date >= first && date <= last) << date;
+    EXPECT_NE(bodies[2].find("/CreationDate (" + date + ")\r>>"), std::string::npos);
+}

@@ -1,0 +1,178 @@
+// Tests of the PDF object writer: text encoding, bounded pieces, stream
+// objects, the cross-reference section and failing writes.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <map>
+
+#include "pdf/pdf_writer.h"
+#include "pdf_test_support.h"
+#include "platform/files.h"
+
+namespace {
+
+std::string encode(const WideString& text) {
+    unsigned char out[4096];
+    memset(out, 0xAA, sizeof out);
+    int32_t n = pdf_encode_text(out, text.c_str());
+    EXPECT_EQ(out[n], 0xAA) << "byte placed past the count";
+    return std::string(reinterpret_cast<char*>(out), static_cast<size_t>(n));
+}
+
+// A writer on a fresh file, as a document would leave it after its header.
+struct WriterTest : ::testing::Test {
+    std::filesystem::path dir = make_temp_dir("pdf-writer");
+    std::filesystem::path path = dir / "out.pdf";
+    void SetUp() override {
+        pdf_writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+        ASSERT_NE(pdf_writer.file, INVALID_HANDLE_VALUE);
+        pdf_writer.ok = 1;
+        pdf_writer.bytes_written = 0;
+        pdf_writer.next_object = 1;
+        pdf_writer.info_object = 2;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string finish() {
+        pdf_end_document();
+        return read_file(path);
+    }
+};
+
+}  // namespace
+
+TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
+    const std::map<int, std::string> escaped = {{0x08, "\\b"}, {0x09, "\\t"}, {0x0A, "\\n"},
+                                                {0x0C, "\\f"}, {0x0D, "\\r"}, {0x28, "\\("},
+                                                {0x29, "\\)"}, {0x5C, "\\\\"}};
+    for (int byte = 0; byte < 256; byte++) {
+        auto it = escaped.find(byte);
+        std::string placed = it != escaped.end() ? it->second : std::string(1, static_cast<char>(byte));
+        WideString high(1, static_cast<WCHAR>(byte << 8 | 0x41));
+        WideString low(1, static_cast<WCHAR>(0x4100 | byte));
+        if (byte == 0) low = WideString();  // a zero unit ends the text
+        EXPECT_EQ(encode(high), "\xFE\xFF" + placed + "A") << "high byte " << byte;
+        if (byte != 0) {
+            EXPECT_EQ(encode(low), "\xFE\xFF" "A" + placed) << "low byte " << byte;
+        }
+    }
+}
+
+TEST(PdfEncodeText, ExamplesEmptyAndSurrogates) {
+    EXPECT_EQ(encode(wide("A(B)")), std::string("\xFE\xFF\0A\0\\(\0B\0\\)", 12));
+    EXPECT_EQ(encode(WideString()), "\xFE\xFF");
+    EXPECT_EQ(encode(WideString(1, 0x5C0F)), "\xFE\xFF\\\\\x0F");
+    EXPECT_EQ(encode(WideString(1, 0x000D)), std::string("\xFE\xFF\0\\r", 5));
+    // A pair passes as its two units; a lone surrogate passes too, escapes and all.
+    EXPECT_EQ(encode(wide("\xF0\x9F\x98\x80")), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
+    EXPECT_EQ(encode(WideString(1, 0xDC29)), "\xFE\xFF\xDC\\)");
+}
+
+TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
+    pdf_write_text(WideString(1023, u'A').c_str());  // 2 + 2046: exactly 2048 bytes
+    pdf_write_text(WideString(511, 0x5C5C).c_str());  // the limit's worst case: 2 + 4 x 511
+    pdf_printf("%s", std::string(2051, 'x').c_str());
+    EXPECT_EQ(pdf_writer.ok, 1);
+    EXPECT_EQ(pdf_writer.bytes_written, 2048 + 2046 + 2051);
+
+    pdf_write_text(WideString(1024, u'A').c_str());
+    EXPECT_EQ(pdf_writer.ok, 0);
+    pdf_writer.ok = 1;
+    pdf_printf("%s", std::string(2052, 'y').c_str());
+    EXPECT_EQ(pdf_writer.ok, 0);
+    EXPECT_EQ(pdf_writer.bytes_written, 2048 + 2046 + 2051) << "refused pieces are not counted";
+
+    std::string file = finish();
+    EXPECT_EQ(file.size(), 2048u + 2046u + 2051u);
+    EXPECT_EQ(file.find('y'), std::string::npos);
+    EXPECT_EQ(file.substr(0, 4), std::string("\xFE\xFF\0A", 4));
+}
+
+TEST_F(WriterTest, StreamObjectsAndCrossReferenceSection) {
+    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+    // Twelve objects, so numbers cross from one digit to two.
+    const char data[] = "a\r\nb\0c";
+    for (int i = 1; i <= 12; i++) {
+        if (i % 3 == 0) {
+            EXPECT_EQ(pdf_write_stream_object("<< /Length %ld >>", data, i == 3 ? 0 : 6), 1);
+        } else {
+            pdf_begin_object();
+            pdf_printf("<< /N %d >>", i);
+            pdf_end_object();
+        }
+    }
+    EXPECT_EQ(pdf_writer.next_object, 13);
+    int32_t x = pdf_writer.bytes_written;
+    EXPECT_EQ(pdf_end_document(), 1);
+    EXPECT_EQ(pdf_writer.offsets[13], x);
+
+    std::string pdf = read_file(path);
+    EXPECT_EQ(pdf.substr(static_cast<size_t>(x), 5), "xref\r");
+    std::vector<std::string> bodies;
+    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, 12, &bodies));
+    EXPECT_EQ(bodies[1], "<< /N 1 >>");
+    EXPECT_EQ(bodies[3], "<< /Length 0 >>\rstream\r\n\rendstream");
+    EXPECT_EQ(bodies[6], std::string("<< /Length 6 >>\rstream\r\na\r\nb\0c\rendstream", 40));
+    EXPECT_EQ(bodies[11], "<< /N 11 >>");
+}
+
+TEST_F(WriterTest, FailedWriteIsRecordedCountedAndEndsWithoutCrossReference) {
+    pdf_begin_object();
+    pdf_printf("<< >>");
+    pdf_end_object();
+    int32_t count = pdf_writer.bytes_written;
+
+    // Swap in a handle that cannot be written: every later piece fails.
+    std::filesystem::path other = dir / "read-only.bin";
+    write_file(other, "unchanged");
+    HANDLE read_only = CreateFileW(wide_path(other).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(read_only, INVALID_HANDLE_VALUE);
+    CloseHandle(pdf_writer.file);
+    pdf_writer.file = read_only;
+    std::string before = read_file(path);
+    EXPECT_EQ(before, "1 0 obj\r<< >>\rendobj\r");
+
+    pdf_printf("abc");
+    EXPECT_EQ(pdf_writer.ok, 0);
+    EXPECT_EQ(pdf_writer.bytes_written, count + 3) << "a failed piece still counts";
+    EXPECT_EQ(pdf_write_stream_object("<< /Length %ld >>", "data", 4), 0);
+    EXPECT_EQ(pdf_writer.bytes_written, count + 3) << "no stream object once ok is 0";
+    EXPECT_EQ(pdf_writer.next_object, 2);
+    pdf_begin_object();
+    pdf_write_text(WIDE("ab"));
+    pdf_end_object();
+    EXPECT_EQ(pdf_writer.bytes_written, count + 3 + 8 + 6 + 8);
+    EXPECT_EQ(pdf_writer.next_object, 3);
+    EXPECT_EQ(pdf_writer.ok, 0) << "never back to 1";
+
+    EXPECT_EQ(pdf_end_document(), 0);
+    EXPECT_EQ(pdf_writer.bytes_written, count + 3 + 8 + 6 + 8) << "nothing more written at the end";
+    EXPECT_EQ(read_file(path), before);
+    EXPECT_EQ(read_file(other), "unchanged");
+    EXPECT_TRUE(file_is_closed(other)) << "the end closes the file whatever ok is";
+}
+
+TEST_F(WriterTest, PositionsBeyondSigned32BitsAreRefused) {
+    pdf_printf("head");
+    pdf_writer.bytes_written = INT32_MAX - 4;
+    pdf_printf("1234");
+    EXPECT_EQ(pdf_writer.ok, 1);
+    EXPECT_EQ(pdf_writer.bytes_written, INT32_MAX);
+    pdf_printf("5");
+    EXPECT_EQ(pdf_writer.ok, 0);
+    EXPECT_EQ(pdf_end_document(), 0);
+    EXPECT_EQ(read_file(path), "head1234");
+}
+
+TEST_F(WriterTest, ObjectNumbersStayInsideThePositionTable) {
+    pdf_writer.next_object = PDF_MAX_OFFSETS - 2;  // 998, the last allowed
+    pdf_begin_object();
+    pdf_end_object();
+    EXPECT_EQ(pdf_writer.ok, 1);
+    pdf_begin_object();  // 999 would leave no slot for the section's position
+    pdf_end_object();
+    EXPECT_EQ(pdf_writer.ok, 0);
+    EXPECT_EQ(pdf_end_document(), 0);
+    EXPECT_EQ(read_file(path), "998 0 obj\r\rendobj\r999 0 obj\r\rendobj\r");
+}
