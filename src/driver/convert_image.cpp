@@ -66,7 +66,8 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path,
     free(embedded_profile);
     if (!begun) {
         // A file created before a write failed is still open: close it (nothing
-        // more is written, as ok is 0). The partial file stays on disk.
+        // more is written, as ok is 0). The partial file stays on disk. A
+        // failed open leaves INVALID_HANDLE_VALUE here.
         if (pdf_writer.file != INVALID_HANDLE_VALUE) pdf_end_document();
         return 0;
     }

@@ -112,6 +112,15 @@ TEST_F(ConvertImage, FailuresLeaveNoOutputOrAnUnfinishedOne) {
     write_file(dir / "a.jpg", make_jpeg(3, 8, 8));
     WideString missing = wide_path(dir / "no-such-folder" / "a.pdf");
     EXPECT_EQ(convert_image(wide_path(dir / "a.jpg").c_str(), missing.c_str(), gray, rgb, cmyk), 0);
+#ifndef _WIN32
+    // Created, but the first write fails: the output is closed all the same,
+    // so it can be opened again at once (files are never shared).
+    WideString full = wide("\\dev\\full");
+    EXPECT_EQ(convert_image(wide_path(dir / "a.jpg").c_str(), full.c_str(), gray, rgb, cmyk), 0);
+    HANDLE again = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+#endif
     // After a failure the next conversion starts afresh.
     EXPECT_NE(convert("ok.jpg", make_jpeg(3, 8, 8), gray, rgb, cmyk), "");
 }
