@@ -1,0 +1,223 @@
+// The JPEG header scanner: finds the start of image, then walks the marker
+// segments up to the start of scan, reading frame headers, the JFIF density and
+// the chunks of an embedded ICC profile. It never reads compressed data, and
+// trusts no length in the file: every move and every chunk placement is
+// computed in 64 bits and checked before it is used.
+#include "jpeg/jpeg.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/files.h"
+#include "platform/path.h"
+
+// The most data one APP2 chunk carries (65535 less its 16 header bytes); the
+// data of chunk n starts at (n - 1) times this in the profile.
+static const uint64_t ICC_CHUNK_DATA = 65519;
+// The largest profile 255 chunks can carry; a larger declared size is a lie
+// and gets no buffer.
+static const uint64_t ICC_EMBEDDED_LIMIT = 255 * ICC_CHUNK_DATA;
+
+// What the walk has learned so far; one per scan.
+struct ScanState {
+    HANDLE file;
+    IccProfile** profile;  // null: embedded profiles are ignored
+    IccProfile* buffer;    // the profile being assembled, or null
+    uint32_t components;
+    uint32_t width;
+    uint32_t height;
+    uint32_t units;
+    uint32_t x_density;
+    uint32_t y_density;
+    uint32_t thumb_width;
+    uint32_t thumb_height;
+};
+
+// 1 when exactly `count` bytes were read.
+static int read_bytes(HANDLE file, void* buffer, DWORD count) {
+    DWORD read = 0;
+    return ReadFile(file, buffer, count, &read, nullptr) && read == count;
+}
+
+// Moves relative to the current position; 0 when the move fails, including a
+// distance that a LONG cannot carry.
+static int move_by(HANDLE file, int64_t distance) {
+    if (distance < -2147483647 - 1 || distance > 2147483647) return 0;
+    return SetFilePointer(file, static_cast<LONG>(distance), nullptr, FILE_CURRENT) !=
+           INVALID_SET_FILE_POINTER;
+}
+
+static uint32_t read_u16(const unsigned char* bytes) {
+    uint16_t value;
+    memcpy(&value, bytes, sizeof value);
+    return ntohs(value);
+}
+
+// Reads one byte at a time up to and including the pair 0xFF 0xD8. A pair
+// 0xFF x is consumed whole, so 0xFF 0xFF 0xD8 does not count.
+static int find_start_of_image(HANDLE file) {
+    unsigned char byte;
+    while (read_bytes(file, &byte, 1)) {
+        if (byte != 0xFF) continue;
+        if (!read_bytes(file, &byte, 1)) return 0;
+        if (byte == 0xD8) return 1;
+    }
+    return 0;
+}
+
+static int is_frame_code(unsigned code) {
+    return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
+
+// Start of frame; 8 bytes from the length field:
+//   0-1 length, 2 precision, 3-4 lines, 5-6 samples per line, 7 components.
+static int read_frame(ScanState* scan) {
+    unsigned char field[8];
+    if (!read_bytes(scan->file, field, sizeof field)) return 0;
+    scan->height = read_u16(field + 3);
+    scan->width = read_u16(field + 5);
+    scan->components = field[7];
+    return move_by(scan->file, int64_t{read_u16(field)} - 8);
+}
+
+// APP0; 16 bytes from the length field:
+//   0-1 length, 2-6 "JFIF\0", 7-8 version, 9 units, 10-11 X density,
+//   12-13 Y density, 14 thumbnail width, 15 thumbnail height.
+static int read_app0(ScanState* scan) {
+    unsigned char field[16];
+    if (!read_bytes(scan->file, field, sizeof field)) return 0;
+    if (memcmp(field + 2, "JFIF", 5) == 0) {
+        scan->units = field[9];
+        scan->x_density = read_u16(field + 10);
+        scan->y_density = read_u16(field + 12);
+        scan->thumb_width = field[14];
+        scan->thumb_height = field[15];
+    }
+    return move_by(scan->file, int64_t{read_u16(field)} - 16);
+}
+
+// One ICC chunk, its 16 header bytes already read; the file stands at its
+// data. Chunk 1 also opens a fresh buffer of the size its data declares.
+static int read_icc_chunk(ScanState* scan, uint32_t length, uint32_t sequence) {
+    const int64_t data = int64_t{length} - 16;
+    if (sequence == 1) {
+        unsigned char declared_field[4];
+        if (!read_bytes(scan->file, declared_field, sizeof declared_field)) return 0;
+        uint32_t declared;
+        memcpy(&declared, declared_field, sizeof declared);
+        declared = ntohl(declared);
+        free(scan->buffer);
+        scan->buffer = declared <= ICC_EMBEDDED_LIMIT ? icc_allocate(declared) : nullptr;
+        if (!move_by(scan->file, -4)) return 0;
+    }
+    if (scan->buffer != nullptr && sequence >= 1 && data >= 0) {
+        const uint64_t offset = (uint64_t{sequence} - 1) * ICC_CHUNK_DATA;
+        if (offset + static_cast<uint64_t>(data) <= scan->buffer->held &&
+            read_bytes(scan->file, icc_bytes(scan->buffer) + offset, static_cast<DWORD>(data)))
+            return 1;
+    }
+    // No buffer, a chunk that may not be stored, or a failed read: pass over.
+    return move_by(scan->file, data);
+}
+
+// APP2; 16 bytes from the length field:
+//   0-1 length, 2-13 "ICC_PROFILE\0", 14 chunk number (from 1), 15 chunk count.
+static int read_app2(ScanState* scan) {
+    unsigned char field[16];
+    if (!read_bytes(scan->file, field, sizeof field)) return 0;
+    uint32_t length = read_u16(field);
+    if (scan->profile != nullptr && memcmp(field + 2, "ICC_PROFILE", 12) == 0)
+        return read_icc_chunk(scan, length, field[14]);
+    return move_by(scan->file, int64_t{length} - 16);
+}
+
+// Any other segment: a 2-byte length, then data passed over unread.
+static int skip_segment(HANDLE file) {
+    unsigned char field[2];
+    if (!read_bytes(file, field, sizeof field)) return 0;
+    return move_by(file, int64_t{read_u16(field)} - 2);
+}
+
+// Marker by marker until the start of scan, an ending code, or a read or move
+// that fails.
+static void walk_markers(ScanState* scan) {
+    for (;;) {
+        unsigned char marker[2];
+        if (!read_bytes(scan->file, marker, sizeof marker) || marker[0] != 0xFF) return;
+        unsigned code = marker[1];
+        // Any number of fill bytes 0xFF may stand before a marker's code.
+        while (code == 0xFF) {
+            unsigned char next;
+            if (!read_bytes(scan->file, &next, 1)) return;
+            code = next;
+        }
+        int going = 1;
+        if (code == 0x00 || code == 0xD8 || code == 0xD9 || code == 0xDA)
+            going = 0;
+        else if (is_frame_code(code))
+            going = read_frame(scan);
+        else if (code == 0xE0)
+            going = read_app0(scan);
+        else if (code == 0xE2)
+            going = read_app2(scan);
+        else if (code == 0x01 || (code >= 0xD0 && code <= 0xD7))
+            going = 1;  // a marker without a length
+        else
+            going = skip_segment(scan->file);
+        if (!going) return;
+    }
+}
+
+// Points from pixels at the JFIF density. Units 1 are dots per inch, 2 dots
+// per centimetre; anything else, or a density of 0 on either axis, makes one
+// pixel one point on both axes.
+static void fill_info(const ScanState* scan, ImageInfo* info) {
+    info->components = scan->components;
+    info->width = scan->width;
+    info->height = scan->height;
+    info->thumb_width = scan->thumb_width;
+    info->thumb_height = scan->thumb_height;
+    double x_per_inch = 0.0;
+    double y_per_inch = 0.0;
+    if (scan->units == 1) {
+        x_per_inch = scan->x_density;
+        y_per_inch = scan->y_density;
+    } else if (scan->units == 2) {
+        x_per_inch = scan->x_density * 2.54;
+        y_per_inch = scan->y_density * 2.54;
+    }
+    if (x_per_inch > 0.0 && y_per_inch > 0.0) {
+        info->width_pt = scan->width * 72.0 / x_per_inch;
+        info->height_pt = scan->height * 72.0 / y_per_inch;
+    } else {
+        info->width_pt = scan->width;
+        info->height_pt = scan->height;
+    }
+}
+
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
+    const WCHAR* extension = path_extension(path);
+    if (extension == nullptr || *extension == 0) return 0;
+    if (!same_text_ignoring_ascii_case(extension + 1, WIDE("jpg")) &&
+        !same_text_ignoring_ascii_case(extension + 1, WIDE("jpeg")))
+        return 0;
+
+    ScanState scan = {};
+    scan.profile = profile;
+    scan.file = open_file(path, GENERIC_READ, OPEN_EXISTING);
+    if (scan.file != INVALID_HANDLE_VALUE) {
+        if (find_start_of_image(scan.file)) walk_markers(&scan);
+        CloseHandle(scan.file);
+    }
+
+    if (profile != nullptr) {
+        *profile = nullptr;
+        if (icc_is_valid(scan.buffer))
+            *profile = scan.buffer;
+        else
+            free(scan.buffer);
+    }
+    if (scan.components == 0 || scan.width == 0 || scan.height == 0) return 0;
+    fill_info(&scan, info);
+    return 1;
+}

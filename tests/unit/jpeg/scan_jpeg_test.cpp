@@ -1,0 +1,239 @@
+// Tests for scan_jpeg on byte-level JPEGs: the name test, the start-of-image
+// search, every row of the marker table, fill bytes, moves, the JFIF page size
+// and the assembly of an embedded profile from its chunks.
+#include <gtest/gtest.h>
+
+#include "jpeg_bytes.h"
+
+namespace {
+
+const std::string FRAME = frame(48, 64, 3);
+const std::string PLAIN = SOI + FRAME + scan_and_end();
+
+TEST(ScanName, OnlyJpgAndJpegInAnyCaseAreOpened) {
+    for (const char* name : {"a.jpg", "b.JPG", "c.Jpeg", "d.jpeg", "e.tar.jpg"})
+        EXPECT_FALSE(scan_bytes(PLAIN, true, name).profile_untouched) << name;
+    // Rejected names are never opened: the profile pointer keeps its value.
+    for (const char* name : {"a.jpe", "b.jfif", "c.", "d", "e.jpgx", "f.jpg.png", "g.jpeg "}) {
+        ScanResult scan = scan_bytes(PLAIN, true, name);
+        EXPECT_EQ(scan.result, 0) << name;
+        EXPECT_TRUE(scan.info_untouched && scan.profile_untouched) << name;
+    }
+    auto dir = make_temp_dir("jpeg-name");
+    std::filesystem::create_directories(dir / "pics.jpg");
+    write_file(dir / "pics.jpg" / "photo", PLAIN);
+    EXPECT_TRUE(scan_path(dir / "pics.jpg" / "photo").profile_untouched);
+    ScanResult missing = scan_path(dir / "none.jpg");
+    EXPECT_TRUE(missing.result == 0 && missing.info_untouched && !missing.profile_untouched);
+    std::filesystem::remove_all(dir);
+}
+
+struct WalkCase {
+    std::string what, bytes;
+    uint32_t width, height, components;  // components 0: the scan fails
+};
+
+// Each case has a wrong reading that gives another result: a frame read too
+// early or too late, or a walk that stops before the frame or runs past it.
+std::vector<WalkCase> walk_cases() {
+    const std::string fake = "\x08" + be16(5) + be16(7) + std::string("\x01\x01\x11\x00", 4);
+    std::vector<WalkCase> cases = {
+        {"plain", PLAIN, 64, 48, 3},
+        {"empty file", "", 0, 0, 0},
+        {"no start of image", std::string(3000, '\0') + FRAME + scan_and_end(), 0, 0, 0},
+        {"bytes before the start", "junk\xFF\x01" + PLAIN, 64, 48, 3},
+        {"FF FF D8 is no start", "\xFF\xFF\xD8" + FRAME + scan_and_end(), 0, 0, 0},
+        {"start after FF FF D8", "\xFF\xFF\xD8" + frame(1, 1, 1) + SOI + frame(30, 20, 4), 20, 30,
+         4},
+        {"last frame wins", SOI + frame(10, 20, 1) + FRAME + scan_and_end(), 64, 48, 3},
+        {"largest frame", SOI + frame(65535, 65535, 255), 65535, 65535, 255},
+        {"last frame without components", SOI + FRAME + frame(30, 40, 0), 0, 0, 0},
+        {"last frame without width", SOI + FRAME + frame(30, 0, 3), 0, 0, 0},
+        {"last frame without height", SOI + FRAME + frame(0, 40, 3), 0, 0, 0},
+        {"frame cut by the end", SOI + FRAME.substr(0, 9), 0, 0, 0},
+        {"no frame", SOI + jfif(1, 72, 72) + scan_and_end(), 0, 0, 0},
+        {"byte other than FF", SOI + std::string(1, '\0') + FRAME, 0, 0, 0},
+        {"length one short", SOI + marker(0xE1) + be16(5) + "abcd" + FRAME, 0, 0, 0},
+        {"identifierless APP0 and APP2",
+         SOI + segment(0xE0, std::string(20, '\xFF')) + FRAME +
+             segment(0xE2, std::string(20, '\xFF')),
+         64, 48, 3},
+        {"nothing after the start of scan", SOI + FRAME + marker(0xDA) + frame(9, 9, 1), 64, 48, 3},
+        // A frame of length 4 moves back 4 bytes onto RST0, then another frame.
+        {"move backwards",
+         SOI + std::string("\xFF\xC0\x00\x04\x08\x01\xFF\xD0\xFF\xC0", 10) +
+             std::string("\x00\x08\x08\x00\x10\x00\x20\x03", 8) + marker(0xDA),
+         32, 16, 3},
+        {"APP0 of length 2", SOI + marker(0xE0) + be16(2) + FRAME + scan_and_end(), 64, 48, 3},
+        // Fill bytes 0xFF before a code are padding, wherever they stand.
+        {"fill before a frame", SOI + "\xFF" + FRAME, 64, 48, 3},
+        {"fill before RST and SOS",
+         SOI + "\xFF\xFF" + marker(0xD0) + FRAME + "\xFF" + marker(0xDA) + frame(9, 9, 1), 64, 48,
+         3},
+        {"fill then 00 ends", SOI + std::string("\xFF\xFF\x00\x00\x02", 5) + FRAME, 0, 0, 0},
+        {"fill then D9 ends", SOI + FRAME + "\xFF\xFF\xD9" + be16(2) + frame(9, 9, 1), 64, 48, 3},
+        {"ends in fill, no frame", SOI + std::string(7, '\xFF'), 0, 0, 0},
+        {"ends in fill after a frame", SOI + FRAME + std::string(7, '\xFF'), 64, 48, 3},
+    };
+    for (unsigned code : {0xC0u, 0xC1u, 0xC2u, 0xC3u, 0xC5u, 0xC6u, 0xC7u, 0xC9u, 0xCAu, 0xCBu,
+                          0xCDu, 0xCEu, 0xCFu})
+        cases.push_back({"frame code " + std::to_string(code), SOI + frame(0x1234, 0xFEDC, 4, code),
+                         0xFEDC, 0x1234, 4});
+    for (unsigned code : {0x00u, 0xD8u, 0xD9u, 0xDAu}) {
+        std::string name = "ending code " + std::to_string(code);
+        cases.push_back({name, SOI + marker(code) + FRAME, 0, 0, 0});
+        cases.push_back({name + " with length", SOI + marker(code) + be16(2) + FRAME, 0, 0, 0});
+        cases.push_back({name + " after a frame",
+                         SOI + frame(10, 20, 1) + marker(code) + be16(2) + FRAME, 20, 10, 1});
+    }
+    // Taken as a segment, the "length" of these would be 0xFFC0.
+    for (unsigned code : {0x01u, 0xD0u, 0xD7u})
+        cases.push_back(
+            {"no length " + std::to_string(code), SOI + marker(code) + FRAME, 64, 48, 3});
+    // Passed over by their length; their payload read as a frame would be 7 x 5.
+    for (unsigned code :
+         {0x02u, 0xBFu, 0xC4u, 0xC8u, 0xCCu, 0xDBu, 0xDDu, 0xDFu, 0xE1u, 0xE3u, 0xEFu, 0xFEu})
+        cases.push_back({"other code " + std::to_string(code),
+                         SOI + segment(code, fake) + FRAME + segment(code, fake) + scan_and_end(),
+                         64, 48, 3});
+    return cases;
+}
+
+TEST(ScanWalk, MarkerTable) {
+    for (const WalkCase& c : walk_cases()) {
+        ScanResult scan = scan_bytes(c.bytes);
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(scan.profile_untouched);
+        if (c.components == 0) {
+            EXPECT_EQ(scan.result, 0);
+            EXPECT_TRUE(scan.info_untouched);
+            continue;
+        }
+        EXPECT_EQ(scan.result, 1);
+        EXPECT_EQ(scan.info.width, c.width);
+        EXPECT_EQ(scan.info.height, c.height);
+        EXPECT_EQ(scan.info.components, c.components);
+    }
+}
+
+TEST(ScanWalk, JfifPageSize) {
+    struct Case {
+        std::string before, after, width_pt, height_pt;
+    } cases[] = {
+        {jfif(1, 300, 300), "", "153.60", "115.20"},
+        {jfif(2, 118, 118), "", "153.74", "115.31"},
+        {jfif(1, 72, 144), "", "640.00", "240.00"},
+        {"", jfif(1, 300, 300), "153.60", "115.20"},               // after the frame
+        {jfif(1, 72, 72), jfif(2, 118, 118), "153.74", "115.31"},  // the last one
+        {jfif(0, 300, 300), "", "640.00", "480.00"},
+        {jfif(3, 300, 300), "", "640.00", "480.00"},
+        {"", "", "640.00", "480.00"},
+        // A density of 0 gives one point per pixel, on both axes.
+        {jfif(1, 0, 300), "", "640.00", "480.00"},
+        {jfif(2, 118, 0), "", "640.00", "480.00"},
+        {jfif(1, 300, 300).replace(6, 2, "XX"), "", "640.00", "480.00"},  // JFXX
+        {jfif(1, 300, 300).replace(8, 1, " "), "", "640.00", "480.00"},   // no zero byte
+    };
+    for (const Case& c : cases) {
+        ScanResult scan =
+            scan_bytes(SOI + c.before + frame(480, 640, 3) + c.after + scan_and_end());
+        EXPECT_EQ(two_decimals(scan.info.width_pt), c.width_pt)
+            << c.before.size() << c.after.size();
+        EXPECT_EQ(two_decimals(scan.info.height_pt), c.height_pt);
+    }
+    ScanResult thumb = scan_bytes(SOI + jfif(0, 1, 1, 255, 2) + FRAME + scan_and_end());
+    EXPECT_TRUE(thumb.result == 1 && thumb.info.thumb_width == 255 && thumb.info.thumb_height == 2);
+    ScanResult none = scan_bytes(PLAIN);
+    EXPECT_TRUE(none.info.thumb_width == 0 && none.info.thumb_height == 0);
+}
+
+const std::string PROFILE = test_profile(150000);  // three chunks
+const std::vector<std::string> CHUNKS = icc_chunks(PROFILE);
+
+// The profile expected with the bytes in [from, to) left zero.
+std::string with_hole(const std::string& profile, size_t from, size_t to) {
+    return std::string(profile).replace(from, to - from, to - from, '\0');
+}
+
+TEST(ScanIcc, ChunkAssembly) {
+    const std::string two = test_profile(65519 + 10), short_one = test_profile(1300);
+    const std::vector<std::string> two_chunks = icc_chunks(two);
+    const std::string largest = test_profile(200).replace(0, 4, be32(255 * 65519));
+    const std::string too_large = test_profile(200).replace(0, 4, be32(255 * 65519 + 1));
+    struct Case {
+        const char* what;
+        std::vector<std::string> chunks;
+        std::string profile;  // empty: none handed back
+    } cases[] = {
+        {"in order", CHUNKS, PROFILE},
+        {"later chunks in any order", {CHUNKS[0], CHUNKS[2], CHUNKS[1]}, PROFILE},
+        {"chunk before chunk 1 lost",
+         {CHUNKS[1], CHUNKS[0], CHUNKS[2]},
+         with_hole(PROFILE, 65519, 131038)},
+        {"incomplete", {CHUNKS[0]}, with_hole(PROFILE, 65519, 150000)},
+        {"placed by number",
+         {icc_chunk(1, 2, two.substr(0, 1000)), two_chunks[1]},
+         with_hole(two, 1000, 65519)},
+        {"small chunks not appended", icc_chunks(short_one, 1000),
+         with_hole(short_one, 1000, 1300)},
+        {"ending at the size", two_chunks, two},
+        {"one byte past the size",
+         {two_chunks[0], icc_chunk(2, 2, two.substr(65519) + "x")},
+         with_hole(two, 65519, two.size())},
+        {"chunk 1 past the size", {icc_chunk(1, 1, short_one + "x")}, ""},
+        {"chunk 0",
+         {icc_chunk(1, 1, short_one), icc_chunk(0, 1, std::string(500, 'z'))},
+         short_one},
+        {"chunk 255",
+         {icc_chunk(1, 1, short_one), icc_chunk(255, 1, std::string(500, 'z'))},
+         short_one},
+        {"second chunk 1 starts afresh", {CHUNKS[0], icc_chunk(1, 1, short_one)}, short_one},
+        {"size beyond 255 chunks", {icc_chunk(1, 1, too_large)}, ""},
+        {"replaced by one too large",
+         {icc_chunk(1, 1, short_one), icc_chunk(1, 1, be32(0xFFFFFFFF))},
+         ""},
+        {"no signature", {icc_chunk(1, 1, std::string(short_one).replace(36, 4, "ACSP"))}, ""},
+        {"smaller than 40 bytes", {icc_chunk(1, 1, be32(39) + std::string(35, 'a'))}, ""},
+        {"identifier in APP1", {segment(0xE1, CHUNKS[0].substr(4))}, ""},
+        {"identifier without zero", {segment(0xE2, "ICC_PROFILE " + CHUNKS[0].substr(16))}, ""},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = SOI;
+        for (const std::string& chunk : c.chunks) bytes += chunk;
+        ScanResult scan = scan_bytes(bytes + FRAME + scan_and_end());
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(scan.result, 1);
+        EXPECT_EQ(scan.info.width, 64u);
+        EXPECT_EQ(scan.has_profile, !c.profile.empty());
+        EXPECT_TRUE(scan.profile == c.profile);
+    }
+
+    // The largest declared size gets its buffer. An APP2 of length 14 then
+    // takes its chunk number (255) from the next marker's 0xFF; chunk 255's
+    // place lies inside this profile, so only the length test keeps its
+    // data size of -2 from being read.
+    ScanResult scan = scan_bytes(SOI + icc_chunk(1, 1, largest) + marker(0xE2) + be16(14) +
+                                 std::string("ICC_PROFILE\0", 12) + FRAME + scan_and_end());
+    EXPECT_EQ(scan.info.width, 64u);
+    EXPECT_TRUE(scan.profile == largest + std::string(255 * 65519 - 200, '\0'));
+}
+
+TEST(ScanIcc, WhenProfilesComeBack) {
+    // Without a frame the scan fails yet hands the profile back.
+    ScanResult no_frame = scan_bytes(SOI + CHUNKS[0] + CHUNKS[1] + CHUNKS[2] + scan_and_end());
+    EXPECT_TRUE(no_frame.result == 0 && no_frame.info_untouched);
+    EXPECT_TRUE(no_frame.profile == PROFILE);
+    // A walk ended inside a chunk's data still hands back what came before.
+    ScanResult cut = scan_bytes(SOI + FRAME + CHUNKS[0] + CHUNKS[1].substr(0, 5000));
+    EXPECT_EQ(cut.result, 1);
+    EXPECT_EQ(cut.profile.compare(0, 65519, PROFILE, 0, 65519), 0);
+    // Not asked for, chunks are passed over like other segments: same result.
+    std::string bytes = SOI + jfif(1, 300, 300) + CHUNKS[2] + CHUNKS[0] + FRAME + CHUNKS[1] +
+                        icc_chunk(1, 1, be32(0xFFFFFFFF)) + scan_and_end();
+    ScanResult asked = scan_bytes(bytes), not_asked = scan_bytes(bytes, false);
+    EXPECT_EQ(not_asked.result, 1);
+    EXPECT_EQ(two_decimals(not_asked.info.width_pt), "15.36");
+    EXPECT_TRUE(same_info(asked.info, not_asked.info));
+}
+
+}  // namespace
