@@ -42,6 +42,8 @@ include(${CMAKE_SOURCE_DIR}/cmake/e2e.cmake OPTIONAL)
 if(WIN32 AND TARGET platform_tests)
   enable_language(RC)
   add_library(kestrel_test_strings OBJECT ${CMAKE_SOURCE_DIR}/tests/unit/platform/strings.rc)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/tests/unit/platform/strings.rc APPEND PROPERTY
+               OBJECT_DEPENDS ${KESTREL_GENERATED_DIR}/string_table.rc)
   target_include_directories(kestrel_test_strings PRIVATE ${KESTREL_GENERATED_DIR})
   target_link_libraries(platform_tests PRIVATE kestrel_test_strings)
 endif()

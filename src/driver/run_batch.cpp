@@ -41,10 +41,11 @@ static void file_profile(IccProfile* profile, IccProfile** slots) {
 }
 
 int make_output_path(const WCHAR* token, WCHAR* output) {
-    copy_text(output, token);
-    WCHAR* extension = path_extension(output);
-    if (extension - output + 5 > PATH_BUFFER_UNITS) return 0;
-    copy_text(extension, WIDE(".pdf"));
+    const WCHAR* extension = path_extension(token);
+    ptrdiff_t stem = extension - token;
+    if (stem + 5 > PATH_BUFFER_UNITS) return 0;  // ".pdf" and the zero must fit
+    for (ptrdiff_t i = 0; i < stem; ++i) output[i] = token[i];
+    copy_text(output + stem, WIDE(".pdf"));
     return 1;
 }
 

@@ -7,7 +7,7 @@
 inline std::string be16(unsigned v) {
     return std::string{static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
 }
-inline std::string be32(unsigned long v) {
+inline std::string be32(size_t v) {
     return be16(static_cast<unsigned>((v >> 16) & 0xFFFF)) + be16(static_cast<unsigned>(v & 0xFFFF));
 }
 
@@ -17,7 +17,7 @@ inline std::string make_profile(const std::string& space, const std::string& des
                       std::string(1, '\0');
     std::string header(128, '\0');
     std::string body = be32(1) + "desc" + be32(144) + be32(tag.size()) + tag;
-    unsigned long size = 128 + body.size();
+    size_t size = 128 + body.size();
     header.replace(0, 4, be32(size));
     header.replace(8, 4, std::string("\x02\x10\x00\x00", 4));
     header.replace(12, 4, "mntr");

@@ -1,0 +1,67 @@
+// The one place files are opened and string resources loaded: through the wide
+// Win32 calls, or the ANSI ones when the start-up probe finds the wide ones broken.
+#include "platform/files.h"
+
+#include <climits>
+#include <cstring>
+
+int ansi_fallback = 0;
+char ansi_buffer[ANSI_BUFFER_BYTES];
+
+// A program path that exists but cannot be queried through the wide call
+// means the wide file calls do not work here; decided once, before any open.
+void probe_unicode_support(const WCHAR* path) {
+    ansi_fallback = GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+}
+
+// Both modes leave buffer terminated and cut to capacity - 1 characters.
+void load_resource_string(HINSTANCE instance, UINT id, WCHAR* buffer, int capacity) {
+    // LoadStringW with capacity 0 would store a pointer into buffer instead.
+    if (buffer == nullptr || capacity < 1) return;
+    // A missing id leaves the platform's buffer untouched; start from empty text.
+    buffer[0] = 0;
+    if (ansi_fallback == 0) {
+        LoadStringW(instance, id, buffer, capacity);
+        return;
+    }
+    int n = LoadStringA(instance, id, ansi_buffer, ANSI_BUFFER_BYTES);
+    if (n < 0) n = 0;
+    if (n > ANSI_BUFFER_BYTES - 1) n = ANSI_BUFFER_BYTES - 1;
+    // So that the n + 1 bytes converted never take in an older path's bytes.
+    ansi_buffer[n] = 0;
+    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, ansi_buffer, n + 1, buffer, capacity) != 0)
+        return;
+    // Too long for buffer: the platform fails the call and leaves buffer
+    // unterminated, so convert the whole text aside and keep what fits.
+    WCHAR whole[ANSI_BUFFER_BYTES];
+    int units = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, ansi_buffer, n + 1, whole,
+                                    ANSI_BUFFER_BYTES);
+    int kept = units > 0 ? units - 1 : 0;
+    if (kept > capacity - 1) kept = capacity - 1;
+    std::memcpy(buffer, whole, static_cast<size_t>(kept) * sizeof(WCHAR));
+    buffer[kept] = 0;
+}
+
+// The terminating zero is converted too, so a full ansi_buffer holds at most
+// 259 bytes of path; anything longer fails the conversion and gives null.
+char* to_ansi_path(const WCHAR* path) {
+    if (path == nullptr) return nullptr;
+    size_t length = 0;
+    while (path[length] != 0) ++length;
+    if (length >= static_cast<size_t>(INT_MAX)) return nullptr;
+    int units = static_cast<int>(length) + 1;
+    if (WideCharToMultiByte(CP_ACP, 0, path, units, ansi_buffer, ANSI_BUFFER_BYTES, nullptr,
+                            nullptr) == 0)
+        return nullptr;
+    return ansi_buffer;
+}
+
+// Share mode 0: while we hold a file nobody, ourselves included, opens it again.
+HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
+    if (path == nullptr) return INVALID_HANDLE_VALUE;
+    if (ansi_fallback == 0)
+        return CreateFileW(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char* ansi_path = to_ansi_path(path);
+    if (ansi_path == nullptr) return INVALID_HANDLE_VALUE;
+    return CreateFileA(ansi_path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
