@@ -21,13 +21,13 @@ static int32_t font_count(uint32_t font_flags) {
     return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 1 : 0);
 }
 
-static const PageSpec* page_of(const DocumentSpec* spec, int32_t i) {
-    return spec->shared_page ? &spec->pages[0] : &spec->pages[i];
+static const PageSpec* page_of(const DocumentSpec* document, int32_t i) {
+    return document->shared_page ? &document->pages[0] : &document->pages[i];
 }
 
-int pdf_begin_document(const DocumentSpec* spec) {
+int pdf_begin_document(const DocumentSpec* document) {
     pdf_writer.ok = 0;
-    pdf_writer.file = open_file(spec->output_path, GENERIC_WRITE, CREATE_ALWAYS);
+    pdf_writer.file = open_file(document->output_path, GENERIC_WRITE, CREATE_ALWAYS);
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
     pdf_writer.ok = 1;
     pdf_writer.bytes_written = 0;
@@ -37,28 +37,28 @@ int pdf_begin_document(const DocumentSpec* spec) {
     pdf_writer.next_object = 1;
     pdf_writer.info_object = pdf_writer.next_object + 1;
     pdf_writer.first_font_object = pdf_writer.info_object + 1;
-    pdf_writer.pages_object = pdf_writer.first_font_object + font_object_count(spec->font_flags);
-    pdf_writer.first_page_object = pdf_writer.pages_object + 1 + (spec->profile != nullptr ? 1 : 0);
-    pdf_writer.first_content_object = pdf_writer.first_page_object + spec->page_count;
-    pdf_writer.first_image_object = pdf_writer.first_content_object + spec->page_count;
+    pdf_writer.pages_object = pdf_writer.first_font_object + font_object_count(document->font_flags);
+    pdf_writer.first_page_object = pdf_writer.pages_object + 1 + (document->profile != nullptr ? 1 : 0);
+    pdf_writer.first_content_object = pdf_writer.first_page_object + document->page_count;
+    pdf_writer.first_image_object = pdf_writer.first_content_object + document->page_count;
 
-    pdf_write_catalog(spec);
-    pdf_write_info(spec->title, spec->subject);
-    if (spec->font_flags != 0) pdf_write_fonts(spec->font_flags);
-    pdf_write_pages(spec);
+    pdf_write_catalog(document);
+    pdf_write_info(document->title, document->subject);
+    if (document->font_flags != 0) pdf_write_fonts(document->font_flags);
+    pdf_write_pages(document);
     return pdf_writer.ok;
 }
 
-void pdf_write_catalog(const DocumentSpec* spec) {
+void pdf_write_catalog(const DocumentSpec* document) {
     pdf_begin_object();
     pdf_printf("<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
                "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r",
                pdf_writer.pages_object, pdf_writer.first_page_object);
     pdf_printf("/PageLabels << /Nums [\r");
-    for (int32_t i = 0; i < spec->page_count; i++) {
+    for (int32_t i = 0; i < document->page_count; i++) {
         // The record's label need not be terminated; never read past it.
         WCHAR label[PAGE_LABEL_UNITS];
-        memcpy(label, page_of(spec, i)->label, sizeof label);
+        memcpy(label, page_of(document, i)->label, sizeof label);
         label[PAGE_LABEL_UNITS - 1] = 0;
         pdf_printf("%d << /P (", i);
         pdf_write_text(label);
@@ -127,41 +127,41 @@ static int32_t profile_stream_length(const IccProfile* profile) {
     return static_cast<int32_t>(size);
 }
 
-void pdf_write_pages(const DocumentSpec* spec) {
-    int components = icc_component_count(spec->profile);
+void pdf_write_pages(const DocumentSpec* document) {
+    int components = icc_component_count(document->profile);
 
     pdf_begin_object();
     pdf_printf("<<\r/Type /Pages\r/Kids [");
-    for (int32_t i = 0; i < spec->page_count; i++)
+    for (int32_t i = 0; i < document->page_count; i++)
         pdf_printf(" %d 0 R", pdf_writer.first_page_object + i);
     pdf_printf(" ]\r/Count %d\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
-               spec->page_count);
-    if (spec->profile != nullptr)
+               document->page_count);
+    if (document->profile != nullptr)
         pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
                    default_space_of(components), pdf_writer.next_object + 1);
-    if (spec->font_flags != 0) {
+    if (document->font_flags != 0) {
         pdf_printf("/Font <<");
-        for (int32_t k = 0; k < font_count(spec->font_flags); k++)
+        for (int32_t k = 0; k < font_count(document->font_flags); k++)
             pdf_printf(" /F%d %d 0 R", k, pdf_writer.first_font_object + k);
         pdf_printf(" >>\r");
     }
     pdf_printf("/XObject <<");
-    for (int32_t j = 0; j < spec->image_count; j++)
+    for (int32_t j = 0; j < document->image_count; j++)
         pdf_printf(" /Im%d %d 0 R", j, pdf_writer.first_image_object + j);
     pdf_printf(" >>\r>>\r>>");
     pdf_end_object();
 
-    if (spec->profile != nullptr) {
+    if (document->profile != nullptr) {
         // Two stages, so that the length conversion survives the first.
         char dictionary[64];
         snprintf(dictionary, sizeof dictionary, "<< /N %d ", components);
         strcat(dictionary, "/Length %ld >>");
-        pdf_write_stream_object(dictionary, icc_bytes(spec->profile),
-                                profile_stream_length(spec->profile));
+        pdf_write_stream_object(dictionary, icc_bytes(document->profile),
+                                profile_stream_length(document->profile));
     }
 
-    for (int32_t i = 0; i < spec->page_count; i++) {
-        const PageSpec* page = page_of(spec, i);
+    for (int32_t i = 0; i < document->page_count; i++) {
+        const PageSpec* page = page_of(document, i);
         pdf_begin_object();
         pdf_printf("<<\r/Type /Page\r/Parent %d 0 R\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
                    pdf_writer.pages_object, pdf_writer.first_content_object + i, page->width_pt,

@@ -28,12 +28,12 @@ struct Shape {
 };
 
 PageSpec page(double width, double height, const std::string& label) {
-    PageSpec spec = {};
-    spec.width_pt = width;
-    spec.height_pt = height;
+    PageSpec document = {};
+    document.width_pt = width;
+    document.height_pt = height;
     WideString units = wide(label);
-    std::copy(units.begin(), units.end(), spec.label);
-    return spec;
+    std::copy(units.begin(), units.end(), document.label);
+    return document;
 }
 
 struct DocumentTest : ::testing::Test {
@@ -44,7 +44,7 @@ struct DocumentTest : ::testing::Test {
     WideString subject = wide("sRGB \\ IEC61966-2.1");
     std::vector<PageSpec> pages;
     IccProfile* profile = nullptr;
-    DocumentSpec spec = {};
+    DocumentSpec document = {};
 
     void TearDown() override {
         free(profile);
@@ -58,14 +58,14 @@ struct DocumentTest : ::testing::Test {
         for (int32_t i = 0; i < records; i++)
             pages.push_back(page(100.0 + i, 200.5 + i, "p" + std::to_string(i) + "(x)"));
         if (shape.profile_space != nullptr) profile = make_profile(shape.profile_space, 300, 300);
-        spec = {output.c_str(), title.c_str(), shape.subject ? subject.c_str() : nullptr, profile,
+        document = {output.c_str(), title.c_str(), shape.subject ? subject.c_str() : nullptr, profile,
                 shape.font_flags, shape.page_count, shape.image_count, shape.shared_page, pages.data()};
-        return spec;
+        return document;
     }
-    std::string write(const DocumentSpec& document) {
-        EXPECT_EQ(pdf_begin_document(&document), 1);
+    std::string write(const DocumentSpec& written) {
+        EXPECT_EQ(pdf_begin_document(&written), 1);
         EXPECT_EQ(pdf_writer.next_object, pdf_writer.first_content_object);
-        EXPECT_EQ(finish_document(&document), 1);
+        EXPECT_EQ(finish_document(&written), 1);
         return read_file(path);
     }
 };
@@ -165,10 +165,10 @@ TEST_F(DocumentTest, ConverterDocumentTextExactly) {
     pages[0] = page(612, 792, "photo.jpg");
     title = wide("photo.jpg");
     subject = wide("Gray");
-    spec.title = title.c_str();
-    spec.subject = subject.c_str();
+    document.title = title.c_str();
+    document.subject = subject.c_str();
     std::vector<std::string> bodies;
-    ASSERT_NO_FATAL_FAILURE(check_structure(write(spec), 7, &bodies));
+    ASSERT_NO_FATAL_FAILURE(check_structure(write(document), 7, &bodies));
     EXPECT_EQ(bodies[1],
               "<<\r/Type /Catalog\r/Pages 3 0 R\r/PageLayout /SinglePage\r/OpenAction << /S /GoTo /D [ 5 0 R "
               "/Fit ] >>\r/PageLabels << /Nums [\r0 << /P (" + utf16be("photo.jpg") + ") >>\r]\r>>\r>>");
@@ -225,12 +225,12 @@ TEST_F(DocumentTest, EmptyTitleAndTheProfileHeldShortOfItsSizeField) {
     Shape shape = {"", 0, 1, 0, 0, nullptr, false};
     describe(shape);
     title = WideString();
-    spec.title = title.c_str();
+    document.title = title.c_str();
     // A header claiming more than the block holds embeds only what is held.
     profile = make_profile("RGB ", 5000, 180);
-    spec.profile = profile;
+    document.profile = profile;
     std::vector<std::string> bodies;
-    ASSERT_NO_FATAL_FAILURE(check_structure(write(spec), 6, &bodies));
+    ASSERT_NO_FATAL_FAILURE(check_structure(write(document), 6, &bodies));
     EXPECT_EQ(bodies[2].find("<<\r/Title (\xFE\xFF)\r/Creator ("), 0u);
     EXPECT_EQ(bodies[4].find("<< /N 3 /Length 180 >>\rstream\r\n"), 0u);
     EXPECT_EQ(bodies[4].size(), 31u + 180u + 10u);
@@ -249,7 +249,7 @@ TEST_F(DocumentTest, LargestDocumentAndOneObjectTooMany) {
 
     shape.image_count = 994;
     EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
-    EXPECT_EQ(finish_document(&spec), 0);
+    EXPECT_EQ(finish_document(&document), 0);
     EXPECT_EQ(read_file(path).find("xref"), std::string::npos);
 }
 
@@ -257,12 +257,12 @@ TEST_F(DocumentTest, OutputThatCannotBeCreatedWritesNothing) {
     Shape shape = {"", 0, 1, 1, 0, nullptr, false};
     describe(shape);
     WideString missing_folder = wide_path(dir / "no such folder" / "out.pdf");
-    spec.output_path = missing_folder.c_str();
+    document.output_path = missing_folder.c_str();
     pdf_writer.ok = 1;
     pdf_writer.bytes_written = 1234;
     pdf_writer.next_object = 77;
     pdf_writer.pages_object = 55;
-    EXPECT_EQ(pdf_begin_document(&spec), 0);
+    EXPECT_EQ(pdf_begin_document(&document), 0);
     EXPECT_EQ(pdf_writer.ok, 0);
     EXPECT_EQ(pdf_writer.bytes_written, 1234);
     EXPECT_EQ(pdf_writer.next_object, 77);
@@ -288,17 +288,17 @@ TEST_F(DocumentTest, EveryWriteFailingOnAFullDevice) {
         // stream (below) changes no object number's digit count.
         Shape shape = {"", FONT_LATIN, 2, 1, 0, space, true};
         describe(shape);
-        EXPECT_EQ(pdf_begin_document(&spec), 1);
+        EXPECT_EQ(pdf_begin_document(&document), 1);
         int32_t good = pdf_writer.bytes_written;
         int32_t profile_object = space != nullptr ? pdf_writer.offsets[pdf_writer.pages_object + 2] -
                                                         pdf_writer.offsets[pdf_writer.pages_object + 1]
                                                   : 0;
-        EXPECT_EQ(finish_document(&spec), 1);
+        EXPECT_EQ(finish_document(&document), 1);
 
         WideString full = wide("/dev/full");
-        spec.output_path = full.c_str();
+        document.output_path = full.c_str();
         int descriptors = open_descriptors();
-        EXPECT_EQ(pdf_begin_document(&spec), 0);
+        EXPECT_EQ(pdf_begin_document(&document), 0);
         EXPECT_EQ(open_descriptors(), descriptors + 1) << "left open for the end";
         // Every piece counts though none landed; only the profile stream is skipped.
         EXPECT_EQ(pdf_writer.bytes_written, good - profile_object);
@@ -317,7 +317,7 @@ TEST_F(DocumentTest, EndClosesTheOutput) {
     Shape shape = {"", 0, 1, 1, 0, nullptr, false};
     EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
     EXPECT_FALSE(file_is_closed(path));
-    EXPECT_EQ(finish_document(&spec), 1);
+    EXPECT_EQ(finish_document(&document), 1);
     EXPECT_TRUE(file_is_closed(path));
 }
 

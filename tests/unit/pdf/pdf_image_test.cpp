@@ -34,21 +34,21 @@ std::string jpeg_of(unsigned components, unsigned width, unsigned height, size_t
 struct PdfImage : ::testing::Test {
     std::filesystem::path dir = make_temp_dir("pdf-image");
     PageSpec page{};
-    DocumentSpec spec{};
+    DocumentSpec document{};
     WideString output = wide_path(dir / "out.pdf");
     WideString title = wide("t");
 
     // Begins a one-page document and writes its content stream: the image
     // comes next, as object 6.
     void begin() {
-        spec.output_path = output.c_str();
-        spec.title = title.c_str();
-        spec.page_count = 1;
-        spec.image_count = 1;
-        spec.shared_page = 1;
-        spec.pages = &page;
+        document.output_path = output.c_str();
+        document.title = title.c_str();
+        document.page_count = 1;
+        document.image_count = 1;
+        document.shared_page = 1;
+        document.pages = &page;
         page.width_pt = page.height_pt = 10;
-        ASSERT_TRUE(pdf_begin_document(&spec));
+        ASSERT_TRUE(pdf_begin_document(&document));
         ASSERT_TRUE(pdf_write_stream_object("<< /Length %ld >>", "q Q", 3));
         ASSERT_EQ(pdf_writer.next_object, 6);
     }

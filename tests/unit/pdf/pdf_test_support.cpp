@@ -21,16 +21,16 @@ IccProfile* make_profile(const char* space, uint32_t size, uint32_t held) {
     return profile;
 }
 
-int finish_document(const DocumentSpec* spec) {
-    for (int32_t page = 0; page < spec->page_count; page++) {
+int finish_document(const DocumentSpec* document) {
+    for (int32_t page = 0; page < document->page_count; page++) {
         std::string content = "q";
-        for (int32_t j = 0; j < spec->image_count; j++)
+        for (int32_t j = 0; j < document->image_count; j++)
             content += " q 10 0 0 10 " + std::to_string(j) + " 0 cm /Im" + std::to_string(j) + " Do Q";
         content += " Q";
         pdf_write_stream_object("<< /Length %ld >>", content.data(), static_cast<int32_t>(content.size()));
     }
     const unsigned char pixel = 0x80;
-    for (int32_t j = 0; j < spec->image_count; j++)
+    for (int32_t j = 0; j < document->image_count; j++)
         pdf_write_stream_object("<< /Type /XObject /Subtype /Image /Width 1 /Height 1 "
                                 "/ColorSpace /DeviceGray /BitsPerComponent 8 /Length %ld >>",
                                 &pixel, 1);

@@ -16,7 +16,7 @@ IccProfile* make_profile(const char* space, uint32_t size, uint32_t held);
 
 // Writes the planned content streams and image XObjects after a begun
 // document (every page draws every image), then ends it; returns its result.
-int finish_document(const DocumentSpec* spec);
+int finish_document(const DocumentSpec* document);
 
 // The bytes of a PDF literal string for plain ASCII text: FE FF, then UTF-16BE.
 std::string utf16be(const std::string& ascii);
