@@ -26,8 +26,18 @@ if [ "$mode" = windows ]; then
   deps=$(x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' |
          grep -v -E '^(kernel32|user32|ws2_32|msvcrt|advapi32|shell32|api-ms-win-.*)\.dll$')
   [ -z "$deps" ] && pass || fail "kestrel.exe needs $deps"
-  x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe" | grep -q 'Subsystem.*(Windows GUI)' && pass ||
+  headers=$(x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe")
+  grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" && pass ||
     fail "kestrel.exe is not a GUI-subsystem program"
+  # Resources, all in language 1041: string table, icon at four sizes, version.
+  resources=$(x86_64-w64-mingw32-windres -i "$dir/kestrel.exe" -O rc 2>/dev/null)
+  [ "$(grep -c '^LANGUAGE' <<<"$resources")" = 1 ] && grep -q '^LANGUAGE 17, 1$' <<<"$resources" && pass ||
+    fail "resources are not all in language 1041"
+  for want in '103, "Kestrel"' '104, "data\\sRGB.icc"' '105, "data\\sGray.icc"' '106, "data\\sCMYK.icc"' \
+      'FILEVERSION 1, 0, 0, 1' 'PRODUCTVERSION 1, 0, 0, 1' 'VALUE "Translation", 0x411, 1200' \
+      'Has 4 elements' '"\020\020' '"\040\040' '"\060\060' '"\000\000'; do
+    grep -qF "$want" <<<"$resources" && pass || fail "resources lack $want"
+  done
   WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$dir/kestrel.exe" gray.jpg rgb.jpg cmyk.jpg
 else
   build=$target
