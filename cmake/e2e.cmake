@@ -26,3 +26,18 @@ else()
   add_test(NAME install_posix
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh posix ${CMAKE_BINARY_DIR})
 endif()
+
+# Hostile input, POSIX program: faults in the middle of a batch, peak memory
+# against the JPEG's size, the shared real-world corpus (skipped when absent),
+# and the e2e inputs under valgrind, which cannot run a sanitizer build.
+if(NOT WIN32)
+  add_test(NAME faults_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/faults.sh $<TARGET_FILE:kestrel>)
+  add_test(NAME memory_posix
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/memory.sh $<TARGET_FILE:kestrel> 16384 1 256)
+  add_test(NAME corpus_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/corpus.sh $<TARGET_FILE:kestrel>)
+  set_tests_properties(corpus_posix PROPERTIES SKIP_RETURN_CODE 77)
+  if(NOT CMAKE_CXX_FLAGS MATCHES "sanitize" AND NOT KESTREL_FUZZ)
+    add_test(NAME valgrind_posix
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/valgrind.sh $<TARGET_FILE:kestrel>)
+  endif()
+endif()

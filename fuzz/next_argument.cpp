@@ -1,0 +1,73 @@
+// Fuzz target: next_argument over an arbitrary UTF-16 command line, and
+// make_output_path on the whole line and on each argument.
+#include <memory>
+
+#include "driver/driver.h"
+#include "fuzz_input.h"
+
+static bool is_end_of_argument(WCHAR unit, bool quoted) {
+    return unit == 0 || (quoted ? unit == WIDE('"') : unit == WIDE(' '));
+}
+
+// The PDF name: the argument up to its extension, then ".pdf" and a zero,
+// all inside the buffer; or 0, only when it would not fit.
+static void check_output_path(const WCHAR* token, size_t length) {
+    std::unique_ptr<WCHAR[]> output(new WCHAR[PATH_BUFFER_UNITS]);
+    if (!make_output_path(token, output.get())) {
+        fuzz_require(length + 5 > PATH_BUFFER_UNITS, "a name with room for .pdf is formed");
+        return;
+    }
+    size_t n = 0;
+    while (n < PATH_BUFFER_UNITS && output[n] != 0) ++n;
+    fuzz_require(n < PATH_BUFFER_UNITS, "the PDF name ends inside its buffer");
+    fuzz_require(n >= 4 && output[n - 4] == WIDE('.') && output[n - 3] == WIDE('p') &&
+                     output[n - 2] == WIDE('d') && output[n - 1] == WIDE('f'),
+                 "the PDF name ends in .pdf");
+    for (size_t i = 0; i + 4 < n; ++i)
+        fuzz_require(i < length && output[i] == token[i], "the PDF name keeps the argument's stem");
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<WCHAR> line = fuzz_units(data, size);
+    const WCHAR* end = line.data() + line.size() - 1;  // the terminating zero
+    std::unique_ptr<WCHAR[]> token(new WCHAR[PATH_BUFFER_UNITS]);
+    std::unique_ptr<WCHAR[]> plain_token(new WCHAR[PATH_BUFFER_UNITS]);
+    // The naming takes any text, not only what fits a token.
+    check_output_path(line.data(), line.size() - 1);
+
+    const WCHAR* cursor = line.data();
+    const WCHAR* plain_cursor = line.data();  // the same walk without the too-long flag
+    size_t count = 0;
+    for (;;) {
+        const WCHAR* before = cursor;
+        int too_long = -1;
+        WCHAR* result = next_argument(&cursor, token.get(), &too_long);
+        WCHAR* plain_result = next_argument(&plain_cursor, plain_token.get(), nullptr);
+        fuzz_require((result == nullptr) == (plain_result == nullptr) && cursor == plain_cursor,
+                     "the too-long flag is optional");
+        fuzz_require(cursor >= before && cursor <= end, "the cursor stays in the line");
+        if (result == nullptr) break;
+        fuzz_require(result == token.get(), "the argument is in the caller's buffer");
+        fuzz_require(cursor > before, "every argument moves the cursor on");
+        fuzz_require(++count <= line.size(), "the arguments end");
+        fuzz_require(too_long == 0 || too_long == 1, "the too-long flag is set");
+
+        // The argument is the line's text from its first unit on, cut only
+        // when too long, and it ends where the line says it ends.
+        const WCHAR* start = before;
+        while (*start == WIDE(' ')) ++start;
+        bool quoted = *start == WIDE('"');
+        if (quoted) ++start;
+        size_t length = fuzz_length(token.get());
+        fuzz_require(length >= 1 && length <= PATH_BUFFER_UNITS - 1, "1 to 261 units");
+        for (size_t i = 0; i < length; ++i)
+            fuzz_require(token[i] == start[i] && !is_end_of_argument(start[i], quoted),
+                         "the argument is the line's text");
+        fuzz_require(too_long == (is_end_of_argument(start[length], quoted) ? 0 : 1),
+                     "only an argument that does not fit is flagged");
+        for (size_t i = 0; i <= length; ++i)
+            fuzz_require(plain_token[i] == token[i], "both walks give the same argument");
+        check_output_path(token.get(), length);
+    }
+    return 0;
+}

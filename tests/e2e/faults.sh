@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# Fault tests of the POSIX program: each fault sits in the middle of a batch.
+#   faults.sh BUILD/kestrel
+# Disk full during the image copy, an output folder that cannot be written, an
+# input deleted or replaced between its two scans, an input that is a folder,
+# an input another process holds locked. Each must give exactly one message,
+# no crash, exit code 0, and the good inputs around it converted correctly.
+set -uo pipefail
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+inputs=$here/inputs
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-faults.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+skips=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+skip() { echo "SKIP: $*"; skips=$((skips + 1)); }
+
+# A good input converted: the PDF is sound and holds the JPEG byte for byte.
+check_converted() {
+  local case=$1 jpeg=$2 pdf=${2%.*}.pdf report
+  if [ ! -f "$pdf" ]; then fail "$case: $pdf was not written"; return; fi
+  report=$(qpdf --check "$pdf" 2>&1)
+  if [ $? -eq 0 ] && ! grep -qi warning <<<"$report"; then pass; else
+    fail "$case: qpdf --check $pdf: $report"; fi
+  rm -f "$work"/extracted-*
+  pdfimages -j "$pdf" "$work/extracted" >/dev/null 2>&1
+  if cmp -s "$work/extracted-000.jpg" "$jpeg"; then pass; else
+    fail "$case: the image in $pdf is not $jpeg byte for byte"; fi
+}
+
+# Runs the program on a batch; the exit code and messages land in $case_status
+# and $case_messages. A crash is a signal: its exit code is above 128.
+run_batch() {
+  timeout 120 "$program" "$@" 2>"$work/stderr.txt"
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt")
+}
+
+# Exactly one message, for the faulty argument, and exit code 0.
+check_outcome() {
+  local case=$1 argument=$2
+  if [ "$case_status" -eq 0 ]; then pass; else fail "$case: exit code $case_status"; fi
+  if [ "$case_messages" = "Kestrel Error: $argument" ]; then pass; else
+    fail "$case: messages were '$case_messages', want one for $argument"; fi
+}
+
+# A fresh folder with two good inputs, a.jpg (RGB) and b.jpg (gray).
+new_case() {
+  mkdir -p "$work/$1" && cd "$work/$1" || exit 1
+  cp "$inputs/rgb.jpg" a.jpg && cp "$inputs/gray.jpg" b.jpg
+}
+
+# A real JPEG padded after its end of image with real bytes.
+padded_jpeg() {
+  { cat "$inputs/rgb.jpg"; head -c "$2" /dev/urandom; } > "$1"
+}
+
+# A PDF cut short: begun, its image stream started, never finished.
+is_cut_in_image() {
+  grep -aq '^%PDF-1.3' "$1" && grep -aq '/Subtype /Image' "$1" && ! grep -aq startxref "$1"
+}
+
+can_unshare=0
+if [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null; then can_unshare=1; fi
+
+# --- Disk full during the image copy: the input sits on a 256 KB tmpfs,
+# its PDF beside it runs out of room partway through the 160 KB image.
+new_case disk-full
+if [ $can_unshare -eq 1 ]; then
+  mkdir full
+  export program work
+  unshare -m bash -c '
+    mount -t tmpfs -o size=256k kestrel-full full || exit 99
+    padded_jpeg() { { cat "$1"; head -c "$3" /dev/urandom; } > "$2"; }
+    padded_jpeg "'"$inputs"'/rgb.jpg" full/big.jpg 163840 || exit 98
+    timeout 120 "$program" a.jpg full/big.jpg b.jpg 2>"$work/stderr.txt"
+    status=$?
+    cp full/big.pdf "$work/disk-full-partial.pdf" 2>/dev/null
+    exit $status'
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt" 2>/dev/null)
+  if [ $case_status -ge 98 ] && [ $case_status -le 99 ]; then
+    skip "disk full: the tmpfs could not be set up"
+  else
+    check_outcome "disk full" full/big.jpg
+    if is_cut_in_image "$work/disk-full-partial.pdf"; then pass; else
+      fail "disk full: the output did not stop inside the image copy"; fi
+    check_converted "disk full" a.jpg
+    check_converted "disk full" b.jpg
+  fi
+else
+  skip "disk full: needs root and unshare -m to mount a small tmpfs"
+fi
+
+# --- The same failure from a file size limit, which needs no privileges: the
+# write that crosses 64 KB fails (SIGXFSZ ignored, so it returns EFBIG).
+new_case size-limit
+padded_jpeg big.jpg 163840
+(trap '' XFSZ; ulimit -f 64 && run_batch a.jpg big.jpg b.jpg
+ echo "$case_status" > status.txt; printf '%s' "$case_messages" > messages.txt)
+case_status=$(cat status.txt)
+case_messages=$(cat messages.txt)
+check_outcome "size limit" big.jpg
+if is_cut_in_image big.pdf; then pass; else fail "size limit: the output did not stop inside the image copy"; fi
+check_converted "size limit" a.jpg
+check_converted "size limit" b.jpg
+
+# --- Output folder not writable. Root writes anywhere, so for root the folder
+# is bound read-only in a private mount namespace.
+new_case read-only
+mkdir locked && cp "$inputs/cmyk.jpg" locked/c.jpg
+if [ "$(id -u)" -ne 0 ]; then
+  chmod a-w locked
+  run_batch a.jpg locked/c.jpg b.jpg
+  chmod u+w locked
+  check_outcome "read-only folder" locked/c.jpg
+  [ -e locked/c.pdf ] && fail "read-only folder: locked/c.pdf exists" || pass
+  check_converted "read-only folder" a.jpg
+  check_converted "read-only folder" b.jpg
+elif [ $can_unshare -eq 1 ]; then
+  unshare -m bash -c '
+    mount --bind locked locked && mount -o remount,bind,ro locked || exit 99
+    timeout 120 "$program" a.jpg locked/c.jpg b.jpg 2>"$work/stderr.txt"'
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt")
+  if [ $case_status -eq 99 ]; then skip "read-only folder: the read-only bind mount failed"; else
+    check_outcome "read-only folder" locked/c.jpg
+    [ -e locked/c.pdf ] && fail "read-only folder: locked/c.pdf exists" || pass
+    check_converted "read-only folder" a.jpg
+    check_converted "read-only folder" b.jpg
+  fi
+else
+  skip "read-only folder: root ignores permissions and unshare -m is not available"
+fi
+
+# --- Input deleted, or replaced by a non-JPEG, between the scan that plans
+# the document and the scan that copies the image. The PDF is a FIFO: the
+# program blocks writing the 71 KB embedded profile into it (a pipe holds
+# 64 KB) until the reader drains it, and the reader changes the input first.
+# So the change lands after the first scan and before the second, every time.
+# The same run with the input left alone must convert, so the FIFO is not
+# what fails.
+for change in unchanged deleted replaced; do
+  new_case "$change"
+  djpeg "$inputs/rgb.jpg" | cjpeg -icc "$here/../../data/sCMYK.icc" -outfile x.jpg
+  cp x.jpg original.jpg
+  mkfifo x.pdf
+  "$program" a.jpg x.jpg b.jpg 2>"$work/stderr.txt" &
+  pid=$!
+  case $change in
+    unchanged) action=: ;;
+    deleted) action='rm x.jpg' ;;
+    replaced) action='printf "no longer a JPEG\n" > x.new && mv x.new x.jpg' ;;
+  esac
+  # Opening the FIFO waits for the program to open its output.
+  timeout 60 bash -c "{ $action; cat > captured.pdf; } < x.pdf" || fail "$change: the output was never opened"
+  timeout 60 tail --pid=$pid -f /dev/null
+  wait $pid
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt")
+  if [ "$change" = unchanged ]; then
+    [ "$case_status" -eq 0 ] && [ -z "$case_messages" ] && pass ||
+      fail "FIFO output: status $case_status, messages '$case_messages'"
+    mv captured.pdf original.pdf
+    check_converted "FIFO output" original.jpg
+  else
+    check_outcome "input $change between the scans" x.jpg
+    if grep -aq '/N 4' captured.pdf && ! grep -aq startxref captured.pdf; then pass; else
+      fail "$change: the output was not begun with the profile, or was finished"; fi
+  fi
+  check_converted "input $change" a.jpg
+  check_converted "input $change" b.jpg
+done
+
+# --- Input unreadable: only an unprivileged user can be refused a read.
+new_case unreadable
+cp "$inputs/cmyk.jpg" c.jpg && chmod 000 c.jpg
+if [ "$(id -u)" -ne 0 ]; then
+  run_batch a.jpg c.jpg b.jpg
+  check_outcome "unreadable input" c.jpg
+  [ -e c.pdf ] && fail "unreadable input: c.pdf exists" || pass
+  check_converted "unreadable input" a.jpg
+  check_converted "unreadable input" b.jpg
+else
+  skip "unreadable input: root reads any file"
+fi
+chmod 644 c.jpg
+
+# --- An input that is a folder, even one named like a JPEG.
+new_case folder
+mkdir photo.jpg
+run_batch a.jpg photo.jpg b.jpg
+check_outcome "folder input" photo.jpg
+[ -e photo.pdf ] && fail "folder input: photo.pdf exists" || pass
+check_converted "folder input" a.jpg
+check_converted "folder input" b.jpg
+
+# --- An input held locked exclusively by another process; the holder lets go
+# when told through a FIFO.
+new_case held
+cp "$inputs/cmyk.jpg" c.jpg && mkfifo release
+timeout 120 flock -x c.jpg -c 'touch locked; read -r _ < release' &
+holder=$!
+for _ in $(seq 100); do [ -e locked ] && break; sleep 0.1; done
+if [ -e locked ]; then
+  run_batch a.jpg c.jpg b.jpg
+  check_outcome "input held by another process" c.jpg
+  [ -e c.pdf ] && fail "held input: c.pdf exists" || pass
+  check_converted "held input" a.jpg
+  check_converted "held input" b.jpg
+else
+  fail "held input: flock never took the lock"
+fi
+echo > release
+wait $holder
+# Once the holder has gone, the same input converts.
+run_batch c.jpg
+[ "$case_status" -eq 0 ] && [ -z "$case_messages" ] && pass || fail "held input: not converted once released"
+check_converted "released input" c.jpg
+
+echo "faults: $checks checks passed, $failures failed, $skips cases skipped"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Peak resident memory of one conversion must not grow with the JPEG's size.
+#   memory.sh BUILD/kestrel BOUND_KB SIZE_MB...     e.g. memory.sh kestrel 16384 1 256
+# A real JPEG padded after its end of image with real (non-sparse) bytes to
+# each size, converted alone, measured by /usr/bin/time -v. Every run must stay
+# under BOUND_KB, and the largest may use at most 1 MB more than the smallest.
+set -uo pipefail
+program=$(realpath "$1")
+bound_kb=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-memory.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+if [ ! -x /usr/bin/time ]; then
+  echo "FAIL: /usr/bin/time is missing (Debian package time)"
+  exit 1
+fi
+cd "$work" || exit 1
+
+smallest=
+largest=
+for size_mb in "$@"; do
+  jpeg=padded-$size_mb.jpg
+  { cat "$here/inputs/rgb.jpg"; yes 'kestrel padding after the end of image' |
+      head -c $((size_mb * 1048576 - $(stat -c %s "$here/inputs/rgb.jpg"))); } > "$jpeg"
+  start=$SECONDS
+  /usr/bin/time -v -o time.txt "$program" "$jpeg" 2>messages.txt
+  status=$?
+  seconds=$((SECONDS - start))
+  rss=$(sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): *//p' time.txt)
+  pdf=${jpeg%.jpg}.pdf
+  echo "$size_mb MB JPEG: peak resident $rss KB, ${seconds}s, PDF $(stat -c %s "$pdf" 2>/dev/null) bytes"
+  [ "$status" -eq 0 ] && [ ! -s messages.txt ] && pass || fail "$size_mb MB: status $status, $(cat messages.txt)"
+  # The copy is whole: the image comes back out byte for byte.
+  pdfimages -j "$pdf" extracted >/dev/null 2>&1
+  cmp -s extracted-000.jpg "$jpeg" && pass || fail "$size_mb MB: the image in the PDF is not the JPEG"
+  rm -f extracted-* "$jpeg" "$pdf"
+  if [ -n "$rss" ] && [ "$rss" -le "$bound_kb" ]; then pass; else
+    fail "$size_mb MB: peak resident ${rss:-?} KB, bound $bound_kb KB"; fi
+  [ -z "$smallest" ] && smallest=$rss
+  largest=$rss
+done
+if [ -n "$smallest" ] && [ -n "$largest" ] && [ $((largest - smallest)) -le 1024 ]; then pass; else
+  fail "peak resident grew from ${smallest:-?} KB to ${largest:-?} KB"; fi
+echo "memory: $checks checks passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The end-to-end inputs and failure cases once more, the POSIX program under valgrind.
+#   valgrind.sh BUILD/kestrel
+# Any invalid access, use of uninitialised memory, leak or unclosed file fails
+# the run, and the results must still be right. (tests/e2e/run.sh cannot take a
+# wrapper: it copies the program alone to a folder without data/, and valgrind
+# would run the original beside its data/.)
+set -uo pipefail
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+inputs=$here/inputs
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-valgrind.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+if ! command -v valgrind >/dev/null; then
+  echo "FAIL: valgrind is missing"
+  exit 1
+fi
+
+# Runs the program under valgrind; its own messages go to messages.txt, the
+# report to valgrind.txt. Exit 0 means valgrind found nothing.
+under_valgrind() {
+  valgrind --error-exitcode=97 --leak-check=full --show-leak-kinds=all \
+    --errors-for-leak-kinds=all --track-fds=yes --log-file=valgrind.txt \
+    "$program" "$@" 2>messages.txt
+  local status=$?
+  if [ "$status" -eq 0 ]; then pass; else
+    fail "$(basename "$PWD"): exit $status under valgrind"; cat valgrind.txt; fi
+  # Every descriptor still open at exit came from the parent; valgrind shows
+  # where the program opened any other.
+  local opened
+  opened=$(awk '/Open file descriptor/ { d = $0; getline; if ($0 !~ /inherited from parent/) print d }' \
+    valgrind.txt)
+  if grep -q 'FILE DESCRIPTORS:' valgrind.txt && [ -z "$opened" ]; then pass; else
+    fail "$(basename "$PWD"): files left open: ${opened:-no descriptor report}"; fi
+}
+
+converted() {
+  local jpeg=$1 pdf=${1%.*}.pdf
+  if qpdf --check "$pdf" >/dev/null 2>&1; then pass; else fail "$pdf is missing or broken"; fi
+  rm -f extracted-*
+  pdfimages -j "$pdf" extracted >/dev/null 2>&1
+  cmp -s extracted-000.jpg "$jpeg" && pass || fail "the image in $pdf is not $jpeg"
+}
+
+# Every e2e image with the default profiles, embedded profile included.
+mkdir "$work/defaults" && cd "$work/defaults" && cp "$inputs"/*.jpg .
+under_valgrind gray.jpg rgb.jpg rgb-dpcm.jpg rgb-icc.jpg cmyk.jpg progressive.jpg fill-bytes.jpg
+[ -s messages.txt ] && fail "defaults: messages $(cat messages.txt)" || pass
+for jpeg in gray rgb rgb-dpcm rgb-icc cmyk progressive fill-bytes; do converted $jpeg.jpg; done
+
+# Profiles named on the command line, and profiles that are not profiles.
+mkdir "$work/profiles" && cd "$work/profiles"
+cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/*.icc "$inputs"/*.ICM .
+cp "$inputs/notes.txt" broken.icc
+head -c 100 "$inputs/gray-cie-l.icc" > short.icm
+under_valgrind rgb.jpg broken.icc gray.jpg gray-cie-l.icc short.icm lstar-rgb.ICM missing.icc
+[ -s messages.txt ] && fail "profiles: messages $(cat messages.txt)" || pass
+converted rgb.jpg
+converted gray.jpg
+
+# Failures: one message each, the good input between them converted.
+mkdir -p "$work/failures/folder.jpg" && cd "$work/failures"
+cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt .
+long=$(printf 'x%.0s' $(seq 300)).jpg
+under_valgrind notes.txt fake.jpg missing.jpg folder.jpg rgb.jpg "$long"
+printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg > want.txt
+printf 'Kestrel Error: %s\n' "$long" | cut -c 1-276 >> want.txt
+cmp -s messages.txt want.txt && pass || fail "failures: messages were $(cat messages.txt)"
+converted rgb.jpg
+
+echo "valgrind: $checks checks passed, $failures failed"
+[ "$failures" -eq 0 ]
