@@ -10,8 +10,9 @@ else()
   set(KESTREL_GTEST GTest::gtest GTest::gtest_main)
 endif()
 
-add_library(kestrel_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/support.cpp)
-target_link_libraries(kestrel_test_support PUBLIC kestrel_platform ${KESTREL_GTEST})
+add_library(kestrel_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/support.cpp
+            ${CMAKE_SOURCE_DIR}/tests/support/builders.cpp)
+target_link_libraries(kestrel_test_support PUBLIC kestrel_icc kestrel_platform ${KESTREL_GTEST})
 target_include_directories(kestrel_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(kestrel_test_support PUBLIC
   KESTREL_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")

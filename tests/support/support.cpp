@@ -35,6 +35,12 @@ WideString wide(const std::string& utf8) {
     return out;
 }
 
+std::string narrow(const WCHAR* text) {
+    std::string out;
+    for (; *text != 0; ++text) out += char(*text & 0xFF);
+    return out;
+}
+
 WideString wide_path(const std::filesystem::path& path) {
 #ifdef _WIN32
     std::wstring native = path.wstring();
@@ -77,4 +83,12 @@ std::string read_file(const std::filesystem::path& path) {
 
 std::filesystem::path fixture_path(const std::string& name) {
     return std::filesystem::path(KESTREL_FIXTURE_DIR) / name;
+}
+
+bool file_is_closed(const std::filesystem::path& path) {
+    HANDLE handle = CreateFileW(wide_path(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
 }

@@ -10,6 +10,8 @@ using WideString = std::basic_string<WCHAR>;
 
 // UTF-8 text to UTF-16 units, no other change.
 WideString wide(const std::string& utf8);
+// Each unit's low byte: ASCII text back, for readable failures.
+std::string narrow(const WCHAR* text);
 // A path in the form the core takes: UTF-16 with backslashes, on both builds.
 WideString wide_path(const std::filesystem::path& path);
 // A fresh empty folder under the system's temporary folder.
@@ -18,3 +20,5 @@ void write_file(const std::filesystem::path& path, const std::string& bytes);
 std::string read_file(const std::filesystem::path& path);
 // The committed test fixtures (tests/fixtures).
 std::filesystem::path fixture_path(const std::string& name);
+// True when no handle of this process holds the file (it opens unshared).
+bool file_is_closed(const std::filesystem::path& path);

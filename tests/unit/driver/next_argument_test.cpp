@@ -1,6 +1,7 @@
 // The command-line tokenizer and output naming.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "driver/driver.h"
@@ -14,11 +15,7 @@ std::vector<std::string> split(const std::string& line) {
     const WCHAR* cursor = text.c_str();
     WCHAR token[PATH_BUFFER_UNITS];
     std::vector<std::string> out;
-    while (next_argument(&cursor, token, nullptr) != nullptr) {
-        std::string item;
-        for (const WCHAR* c = token; *c != 0; ++c) item += static_cast<char>(*c);
-        out.push_back(item);
-    }
+    while (next_argument(&cursor, token, nullptr) != nullptr) out.push_back(narrow(token));
     return out;
 }
 
@@ -31,10 +28,12 @@ TEST(NextArgument, QuotesBlanksAndTabs) {
     EXPECT_EQ(split("\"x y\"z"), (Args{"x y", "z"}));
     // A quote inside an unquoted token is an ordinary character.
     EXPECT_EQ(split("x\"y z\""), (Args{"x\"y", "z\""}));
-    EXPECT_EQ(split("a\tb   c  "), (Args{"a\tb", "c"}));
+    EXPECT_EQ(split("\ta\tb   c  "), (Args{"\ta\tb", "c"}));  // only blanks separate
     EXPECT_EQ(split("   "), Args{});
     // No escapes: backslashes stay as they are.
     EXPECT_EQ(split("C:\\dir\\ \\\\server"), (Args{"C:\\dir\\", "\\\\server"}));
+    // An unterminated quote takes the rest.
+    EXPECT_EQ(split("a \"b c d"), (Args{"a", "b c d"}));
 }
 
 TEST(NextArgument, EmptyQuotedArgumentEndsTheList) {
@@ -49,37 +48,25 @@ TEST(NextArgument, EmptyQuotedArgumentEndsTheList) {
     EXPECT_EQ(cursor, before);  // the cursor is not moved by the ending token
 }
 
-TEST(NextArgument, UnterminatedQuoteTakesTheRest) {
-    EXPECT_EQ(split("a \"b c d"), (Args{"a", "b c d"}));
-}
-
 TEST(NextArgument, OverLongArgumentIsCutAndFlagged) {
-    std::string longest(PATH_BUFFER_UNITS - 1, 'x');
-    std::string longer(300, 'y');
+    const std::string longest(PATH_BUFFER_UNITS - 1, 'x'), longer(300, 'y');
+    const std::string cut(PATH_BUFFER_UNITS - 1, 'y');
     WideString text = wide(longest + " " + longer + " \"" + longer + "\"next.jpg");
     const WCHAR* cursor = text.c_str();
     WCHAR token[PATH_BUFFER_UNITS];
-    int too_long = -1;
-    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
-    EXPECT_EQ(too_long, 0);
-    EXPECT_EQ(WideString(token), wide(longest));
-    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
-    EXPECT_EQ(too_long, 1);
-    EXPECT_EQ(WideString(token), wide(std::string(PATH_BUFFER_UNITS - 1, 'y')));
-    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
-    EXPECT_EQ(too_long, 1);
-    // The next argument still starts after the whole long one.
-    ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
-    EXPECT_EQ(too_long, 0);
-    EXPECT_EQ(WideString(token), wide("next.jpg"));
+    // The argument after a long one still starts after the whole of it.
+    const std::pair<std::string, int> expected[] = {{longest, 0}, {cut, 1}, {cut, 1}, {"next.jpg", 0}};
+    for (const auto& e : expected) {
+        int too_long = -1;
+        ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);
+        EXPECT_EQ(narrow(token), e.first);
+        EXPECT_EQ(too_long, e.second);
+    }
 }
 
 std::string output_for(const std::string& argument) {
     WCHAR output[PATH_BUFFER_UNITS];
-    if (!make_output_path(wide(argument).c_str(), output)) return "(does not fit)";
-    std::string out;
-    for (const WCHAR* c = output; *c != 0; ++c) out += static_cast<char>(*c);
-    return out;
+    return make_output_path(wide(argument).c_str(), output) ? narrow(output) : "(does not fit)";
 }
 
 TEST(OutputPath, ReplacesTheExtensionOfTheFileNameOnly) {

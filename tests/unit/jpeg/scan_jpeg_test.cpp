@@ -1,11 +1,63 @@
-// Tests for scan_jpeg on byte-level JPEGs: the name test, the start-of-image
-// search, every row of the marker table, fill bytes, moves, the JFIF page size
-// and the assembly of an embedded profile from its chunks.
+// Tests for scan_jpeg: names, the marker walk, fill bytes, JFIF page size and profile chunks, on
+// built bytes, on fixtures (scripts/make-jpeg-fixtures) and, when present, the shared corpus.
 #include <gtest/gtest.h>
 
-#include "jpeg_bytes.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "builders.h"
+#include "jpeg/jpeg.h"
+#include "support.h"
 
 namespace {
+
+std::string two_decimals(double value) {
+    char text[32];
+    snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+struct ScanResult {
+    int result;
+    ImageInfo info;
+    bool info_untouched;     // not one byte of info written
+    bool profile_untouched;  // the profile pointer not written
+    std::string profile;  // the bytes of a handed-back profile, or none
+};
+
+ScanResult scan_path(const std::filesystem::path& path, bool ask_profile = true) {
+    ScanResult out{};
+    unsigned char pattern[sizeof(ImageInfo)];
+    memset(pattern, 0xA5, sizeof pattern);
+    memcpy(&out.info, pattern, sizeof pattern);
+    IccProfile* const sentinel = reinterpret_cast<IccProfile*>(&out);
+    IccProfile* profile = sentinel;
+    out.result = scan_jpeg(wide_path(path).c_str(), &out.info, ask_profile ? &profile : nullptr);
+    out.info_untouched = memcmp(&out.info, pattern, sizeof pattern) == 0;
+    out.profile_untouched = profile == sentinel;
+    if (profile != sentinel && profile != nullptr) {
+        out.profile = held_bytes(profile);
+        free(profile);
+    }
+    return out;
+}
+
+ScanResult scan_bytes(const std::string& bytes, bool ask_profile = true,
+                      const std::string& name = "image.jpg") {
+    auto dir = make_temp_dir("jpeg");
+    write_file(dir / name, bytes);
+    ScanResult out = scan_path(dir / name, ask_profile);
+    std::filesystem::remove_all(dir);
+    return out;
+}
+
+bool same_info(const ImageInfo& a, const ImageInfo& b) {
+    return a.components == b.components && a.width == b.width && a.height == b.height &&
+           a.width_pt == b.width_pt && a.height_pt == b.height_pt &&
+           a.thumb_width == b.thumb_width && a.thumb_height == b.thumb_height;
+}
 
 const std::string FRAME = frame(48, 64, 3);
 const std::string PLAIN = SOI + FRAME + scan_and_end();
@@ -147,7 +199,7 @@ TEST(ScanWalk, JfifPageSize) {
     EXPECT_TRUE(none.info.thumb_width == 0 && none.info.thumb_height == 0);
 }
 
-const std::string PROFILE = test_profile(150000);  // three chunks
+const std::string PROFILE = patterned_profile(150000);  // three chunks
 const std::vector<std::string> CHUNKS = icc_chunks(PROFILE);
 
 // The profile expected with the bytes in [from, to) left zero.
@@ -156,10 +208,10 @@ std::string with_hole(const std::string& profile, size_t from, size_t to) {
 }
 
 TEST(ScanIcc, ChunkAssembly) {
-    const std::string two = test_profile(65519 + 10), short_one = test_profile(1300);
+    const std::string two = patterned_profile(65519 + 10), short_one = patterned_profile(1300);
     const std::vector<std::string> two_chunks = icc_chunks(two);
-    const std::string largest = test_profile(200).replace(0, 4, be32(255 * 65519));
-    const std::string too_large = test_profile(200).replace(0, 4, be32(255 * 65519 + 1));
+    const std::string largest = patterned_profile(200).replace(0, 4, be32(255 * 65519));
+    const std::string too_large = patterned_profile(200).replace(0, 4, be32(255 * 65519 + 1));
     struct Case {
         const char* what;
         std::vector<std::string> chunks;
@@ -204,7 +256,6 @@ TEST(ScanIcc, ChunkAssembly) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(scan.result, 1);
         EXPECT_EQ(scan.info.width, 64u);
-        EXPECT_EQ(scan.has_profile, !c.profile.empty());
         EXPECT_TRUE(scan.profile == c.profile);
     }
 
@@ -234,6 +285,108 @@ TEST(ScanIcc, WhenProfilesComeBack) {
     EXPECT_EQ(not_asked.result, 1);
     EXPECT_EQ(two_decimals(not_asked.info.width_pt), "15.36");
     EXPECT_TRUE(same_info(asked.info, not_asked.info));
+}
+
+std::string fixture(const std::string& name) {
+    return read_file(fixture_path(name));
+}
+
+std::filesystem::path corpus() {
+    const char* place = std::getenv("KESTREL_CORPUS");
+    return place != nullptr ? place : "/work/shared/corpus";
+}
+
+TEST(ScanReal, Fixtures) {
+    struct Case {
+        const char* name;
+        uint32_t components, width, height;
+        const char *width_pt, *height_pt, *profile;
+    } cases[] = {
+        {"rgb-300dpi.jpg", 3, 640, 480, "153.60", "115.20", nullptr},
+        {"progressive-118dpcm.jpg", 3, 640, 480, "153.74", "115.31", nullptr},
+        {"gray.jpg", 1, 64, 48, "64.00", "48.00", nullptr},
+        {"cmyk.jpg", 4, 64, 48, "64.00", "48.00", nullptr},
+        {"arithmetic.jpg", 3, 64, 48, "64.00", "48.00", nullptr},
+        {"srgb-icc.jpg", 3, 64, 48, "64.00", "48.00", "icc/sRGB.icc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScanResult scan = scan_path(fixture_path(std::string("jpeg/") + c.name));
+        EXPECT_EQ(scan.result, 1);
+        EXPECT_EQ(scan.info.components, c.components);
+        EXPECT_EQ(scan.info.width, c.width);
+        EXPECT_EQ(scan.info.height, c.height);
+        EXPECT_EQ(two_decimals(scan.info.width_pt), c.width_pt);
+        EXPECT_EQ(two_decimals(scan.info.height_pt), c.height_pt);
+        EXPECT_TRUE(scan.info.thumb_width == 0 && scan.info.thumb_height == 0);
+        // An embedded profile comes back byte for byte as the original file.
+        EXPECT_TRUE(scan.profile == (c.profile != nullptr ? fixture(c.profile) : ""));
+        // The writer's second scan asks for no profile and sees the same.
+        EXPECT_TRUE(same_info(scan.info,
+                              scan_path(fixture_path(std::string("jpeg/") + c.name), false).info));
+    }
+}
+
+// One fill byte before the first table segment, or several after the frame
+// header, change nothing.
+TEST(ScanReal, FillBytesChangeNothing) {
+    for (const char* name :
+         {"rgb-300dpi.jpg", "progressive-118dpcm.jpg", "srgb-icc.jpg", "cmyk.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string bytes = fixture(std::string("jpeg/") + name);
+        size_t tables = bytes.find("\xFF\xDB");
+        size_t frame_at = std::min(bytes.find("\xFF\xC0"), bytes.find("\xFF\xC2"));
+        ASSERT_TRUE(tables != std::string::npos && frame_at != std::string::npos);
+        size_t frame_end = frame_at + 2 + (size_t(uint8_t(bytes[frame_at + 2])) << 8) +
+                           uint8_t(bytes[frame_at + 3]);
+        ScanResult plain = scan_bytes(bytes);
+        for (const std::string& changed : {std::string(bytes).insert(tables, "\xFF"),
+                                           std::string(bytes).insert(frame_end, 6, '\xFF')}) {
+            ScanResult scan = scan_bytes(changed);
+            EXPECT_EQ(scan.result, 1);
+            EXPECT_TRUE(same_info(plain.info, scan.info));
+            EXPECT_TRUE(scan.profile == plain.profile);
+        }
+    }
+}
+
+// libjpeg-turbo's 557 KB CMYK profile in nine chunks, as encoders write them.
+TEST(ScanCorpus, NineChunkProfile) {
+    const std::filesystem::path icc = corpus() / "libjpeg-turbo" / "test1.icc";
+    if (!std::filesystem::exists(icc)) GTEST_SKIP() << "no corpus at " << corpus().string();
+    const std::string original = read_file(icc);
+    std::vector<std::string> chunks = icc_chunks(original);
+    ASSERT_EQ(chunks.size(), 9u);
+    std::string image = fixture("jpeg/cmyk.jpg");
+    for (size_t n = chunks.size(); n-- > 0;) image.insert(2, chunks[n]);
+    ScanResult scan = scan_bytes(image);
+    EXPECT_EQ(scan.info.components, 4u);
+    EXPECT_TRUE(scan.profile == original);
+}
+
+// Camera and reference-library files all scan; damaged ones may fail, but
+// cleanly (the sanitizer build watches every read).
+TEST(ScanCorpus, OtherPeoplesFiles) {
+    if (!std::filesystem::exists(corpus() / "exif-samples")) GTEST_SKIP() << "no corpus";
+    int scanned = 0;
+    for (const char* folder : {"exif-samples", "libjpeg-turbo"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus() / folder)) {
+            std::string extension = entry.path().extension().string();
+            if (extension != ".jpg" && extension != ".jpeg") continue;
+            std::string relative =
+                std::filesystem::relative(entry.path(), corpus()).generic_string();
+            SCOPED_TRACE(relative);
+            ScanResult scan = scan_path(entry.path());
+            ++scanned;
+            if (relative.find("invalid/") != std::string::npos ||
+                relative.find("corrupted") != std::string::npos)
+                continue;
+            EXPECT_EQ(scan.result, 1);
+            EXPECT_TRUE(scan.info.components == 1 || scan.info.components == 3);
+            EXPECT_TRUE(scan.info.width_pt > 0 && scan.info.height_pt > 0);
+        }
+    }
+    EXPECT_GT(scanned, 80);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// The image XObject: the JPEG copied unchanged in 512-byte blocks, the colour
-// space by component count, the soft-mask reference, the external form, and
-// every way the image can be refused before its object begins.
+// The image XObject: the JPEG copied unchanged, colour space, soft mask, the external
+// form, and every way the image can be refused before its object begins.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
+#include "builders.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_image.h"
 #include "pdf/pdf_writer.h"
@@ -12,31 +10,13 @@
 
 namespace {
 
-// A JPEG header with a frame of the given size and components, padded with
-// entropy-coded bytes to exactly `total` bytes.
-std::string jpeg_of(unsigned components, unsigned width, unsigned height, size_t total = 0) {
-    std::string out = "\xFF\xD8\xFF\xC0";
-    unsigned length = 8 + 3 * components;
-    out += static_cast<char>(length >> 8);
-    out += static_cast<char>(length & 0xFF);
-    out += '\x08';
-    out += static_cast<char>(height >> 8);
-    out += static_cast<char>(height & 0xFF);
-    out += static_cast<char>(width >> 8);
-    out += static_cast<char>(width & 0xFF);
-    out += static_cast<char>(components);
-    for (unsigned c = 0; c < components; ++c) out += std::string{static_cast<char>(c + 1), '\x11', '\0'};
-    out += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10);
-    while (out.size() + 2 < total) out += static_cast<char>('a' + out.size() % 26);
-    return out + "\xFF\xD9";
-}
-
 struct PdfImage : ::testing::Test {
     std::filesystem::path dir = make_temp_dir("pdf-image");
     PageSpec page{};
     DocumentSpec document{};
     WideString output = wide_path(dir / "out.pdf");
     WideString title = wide("t");
+    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // Begins a one-page document and writes its content stream: the image
     // comes next, as object 6.
@@ -67,7 +47,7 @@ struct PdfImage : ::testing::Test {
 
 TEST_F(PdfImage, CopiesTheFileUnchangedWhateverItsSizeInBlocks) {
     for (size_t size : {1000u, 1024u, 513u, 40u}) {
-        std::string jpeg = jpeg_of(3, 640, 480, size);
+        std::string jpeg = jpeg_file(3, 640, 480, "", size);
         ASSERT_EQ(jpeg.size(), size);
         write_file(dir / "a.jpg", jpeg);
         EXPECT_EQ(image_object("a.jpg"),
@@ -79,17 +59,17 @@ TEST_F(PdfImage, CopiesTheFileUnchangedWhateverItsSizeInBlocks) {
 }
 
 TEST_F(PdfImage, ColourSpaceFollowsTheComponents) {
-    write_file(dir / "g.jpg", jpeg_of(1, 3, 2));
+    write_file(dir / "g.jpg", jpeg_file(1, 3, 2));
     EXPECT_NE(image_object("g.jpg").find("/ColorSpace /DeviceGray\r/Filter"), std::string::npos);
-    write_file(dir / "k.jpg", jpeg_of(4, 3, 2));
+    write_file(dir / "k.jpg", jpeg_file(4, 3, 2));
     EXPECT_NE(image_object("k.jpg").find("/ColorSpace /DeviceCMYK /Decode [ 1 0 1 0 1 0 1 0 ]\r/Filter"),
               std::string::npos);
-    write_file(dir / "two.jpg", jpeg_of(2, 3, 2));
+    write_file(dir / "two.jpg", jpeg_file(2, 3, 2));
     EXPECT_NE(image_object("two.jpg").find("/ColorSpace /DeviceRGB\r"), std::string::npos);
 }
 
 TEST_F(PdfImage, SoftMaskNamesTheObjectAtItsOffset) {
-    write_file(dir / "a.jpg", jpeg_of(3, 3, 2));
+    write_file(dir / "a.jpg", jpeg_file(3, 3, 2));
     EXPECT_NE(image_object("a.jpg", 1).find("/DeviceRGB\r/SMask 7 0 R\r/Filter /DCTDecode\r"),
               std::string::npos);
     EXPECT_NE(image_object("a.jpg", -2).find("/SMask 4 0 R\r"), std::string::npos);
@@ -98,8 +78,8 @@ TEST_F(PdfImage, SoftMaskNamesTheObjectAtItsOffset) {
 
 TEST_F(PdfImage, ExternalFormNamesTheFileAndEscapesDelimiters) {
     std::filesystem::create_directory(dir / "IMG (1)");
-    write_file(dir / "IMG (1)" / "x.jpg", jpeg_of(1, 3, 2));
-    write_file(dir / "a(b)c.jpg", jpeg_of(1, 3, 2));
+    write_file(dir / "IMG (1)" / "x.jpg", jpeg_file(1, 3, 2));
+    write_file(dir / "a(b)c.jpg", jpeg_file(1, 3, 2));
     EXPECT_EQ(image_object("a(b)c.jpg", 0, 1),
               "6 0 obj\r<<\r/Type /XObject\r/Subtype /Image\r/Width 3 /Height 2\r"
               "/BitsPerComponent 8\r/ColorSpace /DeviceGray\r/F (a\\(b\\)c.jpg)\r"
@@ -109,8 +89,12 @@ TEST_F(PdfImage, ExternalFormNamesTheFileAndEscapesDelimiters) {
 
 TEST_F(PdfImage, RefusedImagesBeginNoObject) {
     write_file(dir / "noframe.jpg", "\xFF\xD8\xFF\xD9");
-    write_file(dir / "photo.png", jpeg_of(3, 3, 2));
-    for (const char* name : {"missing.jpg", "noframe.jpg", "photo.png"}) {
+    write_file(dir / "photo.png", jpeg_file(3, 3, 2));
+    // 2 GiB and more: sparse files, the header real, the rest costing no space.
+    for (const char* name : {"2gib.jpg", "4gib.jpg"}) write_file(dir / name, jpeg_file(3, 3, 2));
+    std::filesystem::resize_file(dir / "2gib.jpg", 0x80000000u);
+    std::filesystem::resize_file(dir / "4gib.jpg", (uintmax_t{1} << 32) + 1000);
+    for (const char* name : {"missing.jpg", "noframe.jpg", "photo.png", "2gib.jpg", "4gib.jpg"}) {
         begin();
         int32_t before = pdf_writer.bytes_written;
         int32_t number = pdf_writer.next_object;
@@ -122,27 +106,13 @@ TEST_F(PdfImage, RefusedImagesBeginNoObject) {
         EXPECT_EQ(read_file(dir / "out.pdf").find("xref"), std::string::npos);
     }
     // Once the writer has failed, the image is not even looked at.
-    write_file(dir / "a.jpg", jpeg_of(3, 3, 2));
+    write_file(dir / "a.jpg", jpeg_file(3, 3, 2));
     begin();
     pdf_writer.ok = 0;
     int32_t before = pdf_writer.bytes_written;
     EXPECT_EQ(pdf_write_image(wide_path(dir / "a.jpg").c_str(), 0, 0), 0);
     EXPECT_EQ(pdf_writer.bytes_written, before);
     pdf_end_document();
-}
-
-TEST_F(PdfImage, FilesOfTwoGibibytesOrMoreAreRefused) {
-    // Sparse files: the header is real, the rest costs no disk space.
-    for (uintmax_t size : {uintmax_t{0x80000000u}, (uintmax_t{1} << 32) + 1000}) {
-        write_file(dir / "big.jpg", jpeg_of(3, 3, 2));
-        std::filesystem::resize_file(dir / "big.jpg", size);
-        begin();
-        int32_t before = pdf_writer.bytes_written;
-        EXPECT_EQ(pdf_write_image(wide_path(dir / "big.jpg").c_str(), 0, 0), 0) << size;
-        EXPECT_EQ(pdf_writer.bytes_written, before);
-        pdf_end_document();
-        std::filesystem::remove(dir / "big.jpg");
-    }
 }
 
 }  // namespace

@@ -11,16 +11,6 @@
 
 #include "pdf/pdf_writer.h"
 
-IccProfile* make_profile(const char* space, uint32_t size, uint32_t held) {
-    IccProfile* profile = icc_allocate(held);
-    unsigned char* bytes = icc_bytes(profile);
-    for (uint32_t i = 0; i < held; i++) bytes[i] = static_cast<unsigned char>(i * 7u + 3u);
-    for (int k = 0; k < 4; k++) bytes[k] = static_cast<unsigned char>(size >> (24 - 8 * k));
-    memcpy(bytes + 16, space, 4);
-    memcpy(bytes + 36, "acsp", 4);
-    return profile;
-}
-
 int finish_document(const DocumentSpec* document) {
     for (int32_t page = 0; page < document->page_count; page++) {
         std::string content = "q";
@@ -147,11 +137,3 @@ std::string run_checkers(const std::filesystem::path& file, std::string* missing
     return std::string();
 }
 #endif
-
-int file_is_closed(const std::filesystem::path& file) {
-    HANDLE handle = CreateFileW(wide_path(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return 0;
-    CloseHandle(handle);
-    return 1;
-}

@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "icc/icc.h"
+#include "builders.h"
 #include "pdf/pdf_document.h"
 #include "support.h"
-
-// A profile block whose header names `space` and `size`, holding `held` bytes.
-IccProfile* make_profile(const char* space, uint32_t size, uint32_t held);
 
 // Writes the planned content streams and image XObjects after a begun
 // document (every page draws every image), then ends it; returns its result.
@@ -32,6 +29,3 @@ std::string mask_dates(std::string text);
 // Runs qpdf --check, mutool info and pdfinfo on the file; empty when all
 // accept it, else what they said. `missing` receives the tools not installed.
 std::string run_checkers(const std::filesystem::path& file, std::string* missing);
-
-// 1 when no handle of this process holds the file (it opens without sharing).
-int file_is_closed(const std::filesystem::path& file);

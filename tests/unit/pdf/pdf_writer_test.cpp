@@ -33,14 +33,11 @@ struct WriterTest : ::testing::Test {
         pdf_writer.info_object = 2;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string finish() {
-        pdf_end_document();
-        return read_file(path);
-    }
 };
 
 }  // namespace
 
+// Each unit's two bytes are placed independently, escaped where needed.
 TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
     const std::map<int, std::string> escaped = {{0x08, "\\b"}, {0x09, "\\t"}, {0x0A, "\\n"},
                                                 {0x0C, "\\f"}, {0x0D, "\\r"}, {0x28, "\\("},
@@ -48,24 +45,14 @@ TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
     for (int byte = 0; byte < 256; byte++) {
         auto it = escaped.find(byte);
         std::string placed = it != escaped.end() ? it->second : std::string(1, static_cast<char>(byte));
-        WideString high(1, static_cast<WCHAR>(byte << 8 | 0x41));
-        WideString low(1, static_cast<WCHAR>(0x4100 | byte));
-        if (byte == 0) low = WideString();  // a zero unit ends the text
-        EXPECT_EQ(encode(high), "\xFE\xFF" + placed + "A") << "high byte " << byte;
-        if (byte != 0) {
-            EXPECT_EQ(encode(low), "\xFE\xFF" "A" + placed) << "low byte " << byte;
-        }
+        EXPECT_EQ(encode(WideString(1, static_cast<WCHAR>(byte << 8 | 0x41))), "\xFE\xFF" + placed + "A")
+            << "high byte " << byte;
+        EXPECT_EQ(encode(WideString(1, static_cast<WCHAR>(0x4100 | byte))), "\xFE\xFF" "A" + placed)
+            << "low byte " << byte;
     }
-}
-
-TEST(PdfEncodeText, ExamplesEmptyAndSurrogates) {
-    EXPECT_EQ(encode(wide("A(B)")), std::string("\xFE\xFF\0A\0\\(\0B\0\\)", 12));
     EXPECT_EQ(encode(WideString()), "\xFE\xFF");
-    EXPECT_EQ(encode(WideString(1, 0x5C0F)), "\xFE\xFF\\\\\x0F");
-    EXPECT_EQ(encode(WideString(1, 0x000D)), std::string("\xFE\xFF\0\\r", 5));
-    // A pair passes as its two units; a lone surrogate passes too, escapes and all.
+    // A surrogate pair passes as its two units.
     EXPECT_EQ(encode(wide("\xF0\x9F\x98\x80")), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
-    EXPECT_EQ(encode(WideString(1, 0xDC29)), "\xFE\xFF\xDC\\)");
 }
 
 TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
@@ -82,7 +69,8 @@ TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
     EXPECT_EQ(pdf_writer.ok, 0);
     EXPECT_EQ(pdf_writer.bytes_written, 2048 + 2046 + 2051) << "refused pieces are not counted";
 
-    std::string file = finish();
+    pdf_end_document();
+    std::string file = read_file(path);
     EXPECT_EQ(file.size(), 2048u + 2046u + 2051u);
     EXPECT_EQ(file.find('y'), std::string::npos);
     EXPECT_EQ(file.substr(0, 4), std::string("\xFE\xFF\0A", 4));
@@ -102,14 +90,9 @@ TEST_F(WriterTest, StreamObjectsAndCrossReferenceSection) {
         }
     }
     EXPECT_EQ(pdf_writer.next_object, 13);
-    int32_t x = pdf_writer.bytes_written;
     EXPECT_EQ(pdf_end_document(), 1);
-    EXPECT_EQ(pdf_writer.offsets[13], x);
-
-    std::string pdf = read_file(path);
-    EXPECT_EQ(pdf.substr(static_cast<size_t>(x), 5), "xref\r");
     std::vector<std::string> bodies;
-    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, 12, &bodies));
+    ASSERT_NO_FATAL_FAILURE(check_structure(read_file(path), 12, &bodies));
     EXPECT_EQ(bodies[1], "<< /N 1 >>");
     EXPECT_EQ(bodies[3], "<< /Length 0 >>\rstream\r\n\rendstream");
     EXPECT_EQ(bodies[6], std::string("<< /Length 6 >>\rstream\r\na\r\nb\0c\rendstream", 40));
@@ -125,8 +108,7 @@ TEST_F(WriterTest, FailedWriteIsRecordedCountedAndEndsWithoutCrossReference) {
     // Swap in a handle that cannot be written: every later piece fails.
     std::filesystem::path other = dir / "read-only.bin";
     write_file(other, "unchanged");
-    HANDLE read_only = CreateFileW(wide_path(other).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE read_only = open_file(wide_path(other).c_str(), GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(read_only, INVALID_HANDLE_VALUE);
     CloseHandle(pdf_writer.file);
     pdf_writer.file = read_only;

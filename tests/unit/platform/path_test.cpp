@@ -38,36 +38,31 @@ TEST(Path, FileNameAndExtensionPointIntoTheGivenString) {
         EXPECT_EQ(path_file_name(writable), writable + c.file_name_at) << c.path;
         EXPECT_EQ(path_extension(writable), writable + c.extension_at) << c.path;
     }
-}
-
-TEST(Path, NullGivesNull) {
     const WCHAR* none = nullptr;
+    EXPECT_TRUE(path_file_name(none) == nullptr && path_extension(none) == nullptr);
     WCHAR* none_writable = nullptr;
-    EXPECT_EQ(path_file_name(none), nullptr);
-    EXPECT_EQ(path_extension(none), nullptr);
-    EXPECT_EQ(path_file_name(none_writable), nullptr);
-    EXPECT_EQ(path_extension(none_writable), nullptr);
+    EXPECT_TRUE(path_file_name(none_writable) == nullptr && path_extension(none_writable) == nullptr);
 }
 
 TEST(Path, ExtensionComparisonFoldsOnlyAsciiLetters) {
-    const WCHAR* jpg = WIDE(".jpg");
-    EXPECT_TRUE(same_text_ignoring_ascii_case(jpg, WIDE(".JPG")));
-    EXPECT_TRUE(same_text_ignoring_ascii_case(WIDE(".JpEg"), WIDE(".jPeG")));
-    EXPECT_TRUE(same_text_ignoring_ascii_case(WIDE(""), WIDE("")));
-    // Whole strings: a prefix is not a match, either way round.
-    EXPECT_FALSE(same_text_ignoring_ascii_case(jpg, WIDE(".jpeg")));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE(".jpeg"), jpg));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(jpg, WIDE("")));
-    // Neighbours of A-Z and a-z differ by the same 0x20 but are not letters.
-    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE("@"), WIDE("`")));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE("["), WIDE("{")));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE("^"), WIDE("~")));
-    // Letters beyond ASCII keep their case, whatever the locale says.
-    EXPECT_FALSE(same_text_ignoring_ascii_case(wide("\xC3\x89").c_str(), wide("\xC3\xA9").c_str()));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE(".jpg"), wide(".jp\xC5\x87").c_str()));
+    const struct {
+        const char *a, *b;
+        bool same;
+    } cases[] = {
+        {".jpg", ".JPG", true}, {".JpEg", ".jPeG", true}, {"", "", true},
+        // Whole strings: a prefix is not a match, either way round.
+        {".jpg", ".jpeg", false}, {".jpeg", ".jpg", false}, {".jpg", "", false},
+        // Neighbours of A-Z and a-z differ by the same 0x20 but are not letters.
+        {"@", "`", false}, {"[", "{", false}, {"^", "~", false},
+        // Letters beyond ASCII keep their case, whatever the locale says.
+        {"\xC3\x89", "\xC3\xA9", false}, {".jpg", ".jp\xC5\x87", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(same_text_ignoring_ascii_case(wide(c.a).c_str(), wide(c.b).c_str()), c.same)
+            << c.a << " / " << c.b;
     EXPECT_TRUE(same_text_ignoring_ascii_case(nullptr, nullptr));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(jpg, nullptr));
-    EXPECT_FALSE(same_text_ignoring_ascii_case(nullptr, jpg));
+    EXPECT_FALSE(same_text_ignoring_ascii_case(WIDE(".jpg"), nullptr));
+    EXPECT_FALSE(same_text_ignoring_ascii_case(nullptr, WIDE(".jpg")));
 }
 
 }  // namespace

@@ -15,36 +15,18 @@ struct PosixFiles : ::testing::Test {
     }
 };
 
-TEST_F(PosixFiles, ExclusiveOpenRefusesSecondOpenUntilClosed) {
-    write_file(dir / "a.jpg", "data");
-    HANDLE first = open("a.jpg", GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(first, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(open("a.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    // CREATE_ALWAYS must not truncate a file someone holds open.
-    EXPECT_EQ(open("a.jpg", GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(read_file(dir / "a.jpg"), "data");
-    std::string ansi = (dir / "a.jpg").string();
-    EXPECT_EQ(CreateFileA(ansi.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(CloseHandle(first));
-    HANDLE again = open("a.jpg", GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(again, INVALID_HANDLE_VALUE);
-    CloseHandle(again);
-}
+// Exclusive opening and CREATE_ALWAYS: see the platform tests of open_file.
 
-TEST_F(PosixFiles, CreateAlwaysReplacesAndOpenExistingNeedsAFile) {
-    EXPECT_EQ(open("missing.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    write_file(dir / "out.pdf", "old contents");
-    HANDLE out = open("out.pdf", GENERIC_WRITE, CREATE_ALWAYS);
-    ASSERT_NE(out, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(out, "new", 3, &written, nullptr));
-    EXPECT_EQ(written, 3u);
-    CloseHandle(out);
-    EXPECT_EQ(read_file(dir / "out.pdf"), "new");
-    // A folder is not a file, as on Windows.
+TEST_F(PosixFiles, FoldersAndMissingFiles) {
+    write_file(dir / "here", "");
     std::filesystem::create_directory(dir / "folder.jpg");
+    EXPECT_NE(GetFileAttributesW(path_of("here").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(path_of("folder.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(path_of("gone").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(open("gone", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    // A folder is not a file, as on Windows.
     EXPECT_EQ(open("folder.jpg", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
 
 TEST_F(PosixFiles, ReadAtEndOfFileSucceedsWithFewerBytes) {
@@ -60,8 +42,11 @@ TEST_F(PosixFiles, ReadAtEndOfFileSucceedsWithFewerBytes) {
     EXPECT_EQ(std::string(buffer, 2), "45");
     EXPECT_TRUE(ReadFile(file, buffer, 16, &got, nullptr));
     EXPECT_EQ(got, 0u);
-    // Reading a handle opened for writing only is an error, not an end of file.
+    // Reading a handle opened for writing only is an error, not an end of
+    // file, and the other way round.
     HANDLE out = open("w", GENERIC_WRITE, CREATE_ALWAYS);
+    EXPECT_TRUE(WriteFile(out, "abc", 3, &got, nullptr));
+    EXPECT_EQ(got, 3u);
     EXPECT_FALSE(ReadFile(out, buffer, 4, &got, nullptr));
     EXPECT_FALSE(WriteFile(file, "x", 1, &got, nullptr));
     CloseHandle(out);
@@ -104,19 +89,11 @@ TEST_F(PosixFiles, SizeHasAHighPart) {
     std::filesystem::remove(dir / "big");
 }
 
-TEST_F(PosixFiles, AttributesTellMissingFromPresent) {
-    write_file(dir / "here", "");
-    EXPECT_NE(GetFileAttributesW(path_of("here").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesW(path_of("gone").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(GetFileAttributesW(wide_path(dir).c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 TEST_F(PosixFiles, WidePathsReachUtf8Names) {
     write_file(dir / "caf\xc3\xa9 \xe5\x86\x99\xe7\x9c\x9f.jpg", "ok");
     HANDLE file = open("caf\xc3\xa9 \xe5\x86\x99\xe7\x9c\x9f.jpg", GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
 
 }  // namespace

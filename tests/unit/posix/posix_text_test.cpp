@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "posix/command_line.h"
 #include "posix/win32_posix.h"
@@ -64,16 +65,12 @@ TEST(PosixText, MessageBoxIsOneLineOnStandardError) {
 }
 
 TEST(PosixText, CommandLineQuotesBlanksAndDropsWhatNoTokenCanHold) {
-    char program[] = "kestrel";
-    char plain[] = "pics/a.jpg";
-    char blank[] = "my photos/b.jpg";
-    char empty[] = "";
-    char quote_inside[] = "x\"y.jpg";
-    char quote_blank[] = "bad \"name.jpg";
-    char quote_first[] = "\"q.jpg";
-    char* argv[] = {program, plain, blank, quote_inside, quote_blank, quote_first, empty};
+    std::string args[] = {"kestrel", "pics/a.jpg", "my photos/b.jpg", "x\"y.jpg", "bad \"name.jpg",
+                          "\"q.jpg", ""};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
     ::testing::internal::CaptureStderr();
-    posix_build_command_line(7, argv);
+    posix_build_command_line(int(argv.size()), argv.data());
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Kestrel Error: bad \"name.jpg\nKestrel Error: \"q.jpg\n");
     WideString line(GetCommandLineW());
