@@ -1,7 +1,12 @@
 // File calls of the POSIX stand-in. A handle is a file descriptor plus one (so
 // it is never null). Share mode 0 is emulated with an exclusive non-blocking
-// flock, so a file this process holds open cannot be opened again.
+// flock, so a file this process holds open cannot be opened again. Handles
+// opened for reading only get a read-ahead buffer, as Windows' file cache
+// serves small reads without a trip to the kernel: the 512-byte reads of the
+// image copy and the scanner's header reads then cost a memcpy each.
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -18,6 +23,53 @@ static HANDLE handle_of(int fd) {
 static int fd_of(HANDLE handle) {
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return -1;
     return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1);
+}
+
+constexpr size_t READ_AHEAD_BYTES = 64 * 1024;
+constexpr int READ_AHEAD_SLOTS = 8;  // read handles open at once; more go unbuffered
+
+// The bytes [file_position - end, file_position) of the file are in data; the
+// next read starts at data[start].
+struct ReadAhead {
+    int fd;
+    off_t file_position;  // the kernel's position
+    size_t start;
+    size_t end;
+    unsigned char data[READ_AHEAD_BYTES];
+};
+
+static ReadAhead* read_ahead[READ_AHEAD_SLOTS];
+
+static ReadAhead* read_ahead_of(int fd) {
+    for (ReadAhead* slot : read_ahead)
+        if (slot != nullptr && slot->fd == fd) return slot;
+    return nullptr;
+}
+
+static void attach_read_ahead(int fd) {
+    for (ReadAhead*& slot : read_ahead) {
+        if (slot != nullptr) continue;
+        slot = static_cast<ReadAhead*>(malloc(sizeof(ReadAhead)));
+        if (slot != nullptr) slot->fd = fd, slot->file_position = 0, slot->start = slot->end = 0;
+        return;
+    }
+}
+
+static void detach_read_ahead(int fd) {
+    for (ReadAhead*& slot : read_ahead) {
+        if (slot != nullptr && slot->fd == fd) {
+            free(slot);
+            slot = nullptr;
+        }
+    }
+}
+
+// One read call, retried when interrupted: the byte count, 0 at the end, -1 on error.
+static ssize_t read_once(int fd, void* buffer, size_t count) {
+    ssize_t n;
+    do n = read(fd, buffer, count);
+    while (n < 0 && errno == EINTR);
+    return n;
 }
 
 static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mode,
@@ -52,6 +104,7 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         close(fd);
         return INVALID_HANDLE_VALUE;
     }
+    if (mode == (O_RDONLY) && S_ISREG(st.st_mode)) attach_read_ahead(fd);
     return handle_of(fd);
 }
 
@@ -76,15 +129,32 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read_count,
               LPOVERLAPPED overlapped) {
     (void)overlapped;
     int fd = fd_of(file);
+    ReadAhead* ahead = fd >= 0 ? read_ahead_of(fd) : nullptr;
+    unsigned char* out = static_cast<unsigned char*>(buffer);
     DWORD done = 0;
-    BOOL result = TRUE;
-    if (fd < 0) result = FALSE;
+    BOOL result = fd >= 0 ? TRUE : FALSE;
     while (result && done < count) {
-        ssize_t n = read(fd, static_cast<char*>(buffer) + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
+        size_t wanted = count - done;
+        if (ahead != nullptr && ahead->start < ahead->end) {
+            size_t n = ahead->end - ahead->start < wanted ? ahead->end - ahead->start : wanted;
+            memcpy(out + done, ahead->data + ahead->start, n);
+            ahead->start += n;
+            done += static_cast<DWORD>(n);
+            continue;
+        }
+        ssize_t n;
+        if (ahead != nullptr && wanted < READ_AHEAD_BYTES) {
+            n = read_once(fd, ahead->data, READ_AHEAD_BYTES);
+            if (n > 0) ahead->start = 0, ahead->end = static_cast<size_t>(n);
+        } else {
+            // Large reads go straight to the caller; the buffer then holds nothing.
+            if (ahead != nullptr) ahead->start = ahead->end = 0;
+            n = read_once(fd, out + done, wanted);
+            if (n > 0) done += static_cast<DWORD>(n);
+        }
+        if (n > 0 && ahead != nullptr) ahead->file_position += n;
         if (n < 0) result = FALSE;
         if (n <= 0) break;  // end of file: success with fewer bytes
-        done += static_cast<DWORD>(n);
     }
     if (read_count != nullptr) *read_count = done;
     return result;
@@ -113,13 +183,31 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
     if (distance_high != nullptr)
         move = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high)) << 32) |
                                     static_cast<uint32_t>(distance));
-    off_t base = lseek(fd, 0, SEEK_CUR);
-    if (base < 0) return INVALID_SET_FILE_POINTER;
-    int64_t target = static_cast<int64_t>(base) + move;
+    ReadAhead* ahead = read_ahead_of(fd);
+    int64_t base;
+    if (ahead != nullptr) {
+        base = static_cast<int64_t>(ahead->file_position) - static_cast<int64_t>(ahead->end - ahead->start);
+    } else {
+        off_t position = lseek(fd, 0, SEEK_CUR);
+        if (position < 0) return INVALID_SET_FILE_POINTER;
+        base = position;
+    }
+    int64_t target = base + move;
     // Before the start fails; without a high part the result must fit 32 bits.
     if (target < 0 || (distance_high == nullptr && target > 0xFFFFFFFELL))
         return INVALID_SET_FILE_POINTER;
-    if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0) return INVALID_SET_FILE_POINTER;
+    int64_t window = ahead != nullptr ? static_cast<int64_t>(ahead->file_position) -
+                                            static_cast<int64_t>(ahead->end)
+                                      : 0;
+    if (ahead != nullptr && target >= window && target <= ahead->file_position) {
+        ahead->start = static_cast<size_t>(target - window);  // inside what was read ahead
+    } else {
+        if (lseek(fd, static_cast<off_t>(target), SEEK_SET) < 0) return INVALID_SET_FILE_POINTER;
+        if (ahead != nullptr) {
+            ahead->file_position = static_cast<off_t>(target);
+            ahead->start = ahead->end = 0;
+        }
+    }
     if (distance_high != nullptr) *distance_high = static_cast<LONG>(target >> 32);
     return static_cast<DWORD>(target & 0xFFFFFFFF);
 }
@@ -143,5 +231,6 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 BOOL CloseHandle(HANDLE handle) {
     int fd = fd_of(handle);
     if (fd < 0) return FALSE;
+    detach_read_ahead(fd);
     return close(fd) == 0 ? TRUE : FALSE;
 }

@@ -1,6 +1,8 @@
 // The POSIX stand-in's file calls: the behaviour the core relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support.h"
 #include "posix/win32_posix.h"
 
@@ -94,6 +96,52 @@ TEST_F(PosixFiles, WidePathsReachUtf8Names) {
     HANDLE file = open("caf\xc3\xa9 \xe5\x86\x99\xe7\x9c\x9f.jpg", GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
+}
+
+}  // namespace
+
+namespace {
+
+// Reads and relative moves in any mix see the file as it is, whether they are
+// served from the read-ahead buffer, refill it, or bypass it.
+TEST(PosixReadAhead, ReadsAndMovesMatchTheFile) {
+    auto dir = make_temp_dir("read-ahead");
+    std::string bytes;
+    for (uint32_t i = 0; i < 300000; ++i) bytes += static_cast<char>((i * 2654435761u) >> 24);
+    write_file(dir / "big.jpg", bytes);
+    HANDLE file = CreateFileW(wide_path(dir / "big.jpg").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    // (move, read) pairs: small and large reads, moves back inside and before
+    // the buffered window, forward past it and past the end.
+    const int64_t steps[][2] = {{0, 10},    {65526, 70000}, {-1, 1},  {-70000, 2},
+                                {0, 1},     {0, 2},      {-3, 16},    {100, 512}, {-600, 4},
+                                {70000, 10}, {-131000, 3}, {0, 65536}, {5, 70000}, {-1, 1},
+                                {200000, 8}, {-8, 100},  {0, 0}};
+    int64_t position = 0;
+    std::string chunk(80000, '\0');
+    for (const auto& step : steps) {
+        SCOPED_TRACE("move " + std::to_string(step[0]) + " read " + std::to_string(step[1]));
+        DWORD moved = SetFilePointer(file, static_cast<LONG>(step[0]), nullptr, FILE_CURRENT);
+        if (position + step[0] < 0) {
+            EXPECT_EQ(moved, INVALID_SET_FILE_POINTER);
+        } else {
+            position += step[0];
+            EXPECT_EQ(moved, static_cast<DWORD>(position));
+        }
+        DWORD got = 0;
+        ASSERT_TRUE(ReadFile(file, chunk.data(), static_cast<DWORD>(step[1]), &got, nullptr));
+        int64_t available = std::max<int64_t>(0, static_cast<int64_t>(bytes.size()) - position);
+        EXPECT_EQ(got, static_cast<DWORD>(std::min<int64_t>(step[1], available)));
+        if (position < static_cast<int64_t>(bytes.size())) {
+            EXPECT_EQ(chunk.substr(0, got), bytes.substr(static_cast<size_t>(position), got));
+        }
+        position += got;
+    }
+    // A move before the start leaves the position alone.
+    EXPECT_EQ(SetFilePointer(file, -1000000, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), static_cast<DWORD>(position));
+    EXPECT_TRUE(CloseHandle(file));
 }
 
 }  // namespace
