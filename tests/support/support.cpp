@@ -11,27 +11,19 @@
 #include <process.h>
 #endif
 
+// Through the platform's own conversion: UTF-8 is CP_UTF8 on Windows and the
+// ANSI code page of our POSIX stand-in.
 WideString wide(const std::string& utf8) {
-    WideString out;
-    size_t i = 0;
-    while (i < utf8.size()) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        uint32_t code = c;
-        size_t extra = 0;
-        if (c >= 0xF0) { code = c & 0x07u; extra = 3; }
-        else if (c >= 0xE0) { code = c & 0x0Fu; extra = 2; }
-        else if (c >= 0xC0) { code = c & 0x1Fu; extra = 1; }
-        for (size_t k = 1; k <= extra && i + k < utf8.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-        i += extra + 1;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<WCHAR>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<WCHAR>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<WCHAR>(code));
-        }
-    }
+#ifdef _WIN32
+    const UINT code_page = CP_UTF8;
+#else
+    const UINT code_page = CP_ACP;
+#endif
+    if (utf8.empty()) return WideString();
+    int length = static_cast<int>(utf8.size());
+    int units = MultiByteToWideChar(code_page, 0, utf8.data(), length, nullptr, 0);
+    WideString out(static_cast<size_t>(units), WCHAR(0));
+    MultiByteToWideChar(code_page, 0, utf8.data(), length, out.data(), units);
     return out;
 }
 
