@@ -1,5 +1,6 @@
 // Fuzz target: pdf_encode_text on arbitrary UTF-16 text. Reading the result
-// back as a PDF literal string must give the text's UTF-16BE bytes.
+// back as a PDF literal string must give the text's UTF-16BE bytes, with
+// U+FFFD in place of each surrogate that has no partner.
 #include <memory>
 
 #include "fuzz_input.h"
@@ -32,8 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     size_t at = 2;
     for (size_t k = 0; k < units; ++k) {
+        unsigned unit = text[k];
+        bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        bool next_low = k + 1 < units && text[k + 1] >= 0xDC00 && text[k + 1] <= 0xDFFF;
+        bool previous_high = k > 0 && text[k - 1] >= 0xD800 && text[k - 1] <= 0xDBFF;
+        if ((high && !next_low) || (low && !previous_high)) unit = 0xFFFD;
         for (int shift = 8; shift >= 0; shift -= 8) {
-            const unsigned wanted = (static_cast<unsigned>(text[k]) >> shift) & 0xFFu;
+            const unsigned wanted = (unit >> shift) & 0xFFu;
             fuzz_require(at < static_cast<size_t>(placed), "every byte of the text is placed");
             unsigned char byte = out[at++];
             // Bytes that would end the string, start an escape or turn into

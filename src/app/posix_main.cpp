@@ -1,9 +1,9 @@
 // Entry point of the POSIX kestrel: argv becomes the Windows-form command line
-// the core reads, then the batch runs. The exit code is always 0.
+// the core reads, then the batch runs with the POSIX program's conventions.
 #include "driver/driver.h"
 #include "posix/command_line.h"
 
 int main(int argc, char** argv) {
     posix_build_command_line(argc, argv);
-    return run_batch(nullptr);
+    return run_batch(nullptr, BATCH_POSIX);
 }

@@ -4,5 +4,5 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_tail, int show) {
     (void)previous, (void)command_tail, (void)show;
-    return run_batch(instance);
+    return run_batch(instance, 0);
 }

@@ -50,6 +50,7 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path,
         ++length;
     }
     page.label[length] = 0;
+    name_as_shown(page.label);
 
     DocumentSpec document;
     document.output_path = output_path;

@@ -1,13 +1,20 @@
 // The conversion driver: the command-line batch and the conversion of one image.
 #pragma once
 
+#include <cstdint>
+
 #include "icc/icc.h"
 #include "platform/win32.h"
 
 // A path of up to 261 units and its terminating zero.
 constexpr int PATH_BUFFER_UNITS = 262;
 
-int run_batch(HINSTANCE module_instance);
+// The POSIX program: its own options (--help, --version, -v, --), usage
+// errors, and exit status 0 all converted, 1 some reported, 2 usage error.
+constexpr uint32_t BATCH_POSIX = 1u;
+
+// Returns the exit code: always 0 without BATCH_POSIX.
+int run_batch(HINSTANCE module_instance, uint32_t batch_flags);
 // The next blank-separated argument copied into `token` (PATH_BUFFER_UNITS
 // units), cursor moved past it; null when the list has ended. An argument too
 // long for the buffer is cut to fit and flagged in *too_long (when given);

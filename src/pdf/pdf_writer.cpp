@@ -95,6 +95,13 @@ static int32_t encode_text_bounded(unsigned char* out, int32_t capacity, const W
     place(out, capacity, &count, 0xFF);
     for (const WCHAR* unit = text; *unit != 0; unit++) {
         uint32_t value = static_cast<uint32_t>(*unit);
+        // A PDF text string is UTF-16: a surrogate without its partner (NTFS
+        // and the POSIX name escapes allow them in names) is written as U+FFFD.
+        bool high = value >= 0xD800 && value <= 0xDBFF;
+        bool low = value >= 0xDC00 && value <= 0xDFFF;
+        bool paired = (high && unit[1] >= 0xDC00 && unit[1] <= 0xDFFF) ||
+                      (low && unit > text && unit[-1] >= 0xD800 && unit[-1] <= 0xDBFF);
+        if ((high || low) && !paired) value = 0xFFFD;
         place_escaped(out, capacity, &count, static_cast<unsigned char>(value >> 8));
         place_escaped(out, capacity, &count, static_cast<unsigned char>(value & 0xFFu));
     }

@@ -10,6 +10,10 @@
 #include <windows.h>
 // Wide string literal in the platform's UTF-16 character type.
 #define WIDE(text) L##text
+// A file name is shown as it is stored (the POSIX stand-in undoes its escapes).
+inline void name_as_shown(LPWSTR name) {
+    (void)name;
+}
 #else
 #include "posix/win32_posix.h"
 #define WIDE(text) u##text

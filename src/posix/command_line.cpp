@@ -1,35 +1,27 @@
 // GetCommandLineW on POSIX: argv written once as a Windows command line, so
-// the core parses exactly what it would parse on Windows.
+// the core parses exactly what it would parse on Windows, every name intact.
 #include "posix/command_line.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
 
-#include "posix/utf.h"
+#include "posix/names.h"
 #include "posix/win32_posix.h"
 
 static std::u16string command_line;
 
-// One argument as one Windows token, or false when no token can carry it:
-// the tokenizer has no escapes, so a quote cannot open a token or share one
-// with a blank.
-static bool append_token(std::u16string& line, const char* argument) {
-    std::u16string text = posix_utf8_to_utf16(argument, std::strlen(argument));
-    bool blank = text.find(u' ') != std::u16string::npos;
-    bool quote = text.find(u'"') != std::u16string::npos;
-    if ((quote && blank) || (!text.empty() && text[0] == u'"')) return false;
-    for (char16_t& c : text)
-        if (c == u'/') c = u'\\';
+// One argument as one Windows token. The name escapes leave no quote in the
+// text, so quoting a token that holds a blank always works.
+static void append_token(std::u16string& line, const char* argument) {
+    std::u16string text = posix_name_to_wide(argument, std::strlen(argument));
     if (!line.empty()) line += u' ';
-    if (text.empty() || blank)
+    if (text.find(u' ') != std::u16string::npos)
         line += u'"' + text + u'"';
     else
         line += text;
-    return true;
 }
 
 void posix_build_command_line(int argc, char** argv) {
@@ -46,14 +38,8 @@ void posix_build_command_line(int argc, char** argv) {
     } else if (argc > 0) {
         program = argv[0];
     }
-    if (!append_token(command_line, program.c_str()))
-        command_line += u"\"\"";  // unusable program path: the core sees no arguments
-    for (int i = 1; i < argc; ++i) {
-        if (!append_token(command_line, argv[i])) {
-            std::fprintf(stderr, "Kestrel Error: %s\n", argv[i]);
-            std::fflush(stderr);
-        }
-    }
+    append_token(command_line, program.c_str());
+    for (int i = 1; i < argc; ++i) append_token(command_line, argv[i]);
 }
 
 LPWSTR GetCommandLineW(void) {

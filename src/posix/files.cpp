@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "posix/names.h"
 #include "posix/utf.h"
 #include "posix/win32_posix.h"
 
@@ -72,6 +73,17 @@ static ssize_t read_once(int fd, void* buffer, size_t count) {
     return n;
 }
 
+// Share mode 0. Only a lock that someone else holds refuses the file: a file
+// system without locks (NFS without its lock service, some FUSE and SMB
+// mounts) answers ENOLCK, EOPNOTSUPP or EINVAL, and there the file is used
+// unlocked, as it would be on Windows over such a share.
+static bool lock_exclusively(int fd) {
+    int result;
+    do result = flock(fd, LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    return result == 0 || errno != EWOULDBLOCK;
+}
+
 static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mode,
                           DWORD disposition) {
     int mode;
@@ -96,7 +108,7 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         close(fd);
         return INVALID_HANDLE_VALUE;
     }
-    if (share_mode == 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (share_mode == 0 && !lock_exclusively(fd)) {
         close(fd);
         return INVALID_HANDLE_VALUE;
     }

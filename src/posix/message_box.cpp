@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "posix/utf.h"
+#include "posix/names.h"
 #include "posix/win32_posix.h"
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style) {

@@ -29,36 +29,58 @@ uint32_t posix_utf8_decode(const unsigned char* s, size_t n, size_t* used) {
     return code;
 }
 
+void posix_append_utf8(std::string& out, uint32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
+uint32_t posix_utf16_next(const WCHAR* s, size_t units, size_t* i) {
+    uint32_t code = s[*i];
+    if (code >= 0xD800 && code <= 0xDBFF && *i + 1 < units && s[*i + 1] >= 0xDC00 &&
+        s[*i + 1] <= 0xDFFF) {
+        code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(s[*i + 1]) - 0xDC00);
+        ++*i;
+    }
+    ++*i;
+    return code;
+}
+
+void posix_append_utf16(std::u16string& out, uint32_t code) {
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+        out.push_back(static_cast<char16_t>(code));
+    }
+}
+
 std::string posix_utf16_to_utf8(const WCHAR* s, size_t units, char replacement,
                                 bool* used_replacement) {
     std::string out;
     out.reserve(units);
-    for (size_t i = 0; i < units; ++i) {
-        uint32_t code = s[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(s[i + 1]) - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
+    size_t i = 0;
+    while (i < units) {
+        uint32_t code = posix_utf16_next(s, units, &i);
+        if (code >= 0xD800 && code <= 0xDFFF) {
             out.push_back(replacement);
             if (used_replacement) *used_replacement = true;
             continue;
         }
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        posix_append_utf8(out, code);
     }
     return out;
 }
@@ -72,21 +94,8 @@ std::u16string posix_utf8_to_utf16(const char* s, size_t bytes) {
         size_t used;
         uint32_t code = posix_utf8_decode(p + i, bytes - i, &used);
         i += used;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
+        posix_append_utf16(out, code);
     }
-    return out;
-}
-
-std::string posix_native_path(const WCHAR* path) {
-    std::string out = posix_utf16_to_utf8(path, posix_wide_length(path), '?', nullptr);
-    for (char& c : out)
-        if (c == '\\') c = '/';
     return out;
 }
 

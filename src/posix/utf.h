@@ -19,8 +19,13 @@ std::string posix_utf16_to_utf8(const WCHAR* s, size_t units, char replacement,
 // UTF-8 to UTF-16 units, invalid sequences as U+FFFD.
 std::u16string posix_utf8_to_utf16(const char* s, size_t bytes);
 
-// A wide Windows-form path as a POSIX path: UTF-8, backslashes turned into slashes.
-std::string posix_native_path(const WCHAR* path);
+// One code point as UTF-8 or UTF-16 at the end of `out`.
+void posix_append_utf8(std::string& out, uint32_t code);
+void posix_append_utf16(std::u16string& out, uint32_t code);
+
+// The code point at s[*i] (a pair taken whole, a lone surrogate as itself);
+// *i moves past it.
+uint32_t posix_utf16_next(const WCHAR* s, size_t units, size_t* i);
 
 // Length in units of a zero-terminated wide string.
 size_t posix_wide_length(const WCHAR* s);

@@ -41,6 +41,9 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define OPEN_EXISTING 3u
 #define FILE_CURRENT 1u
 
+#define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
+#define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
+
 #define CP_ACP 0u
 #define MB_PRECOMPOSED 1u
 #define MB_OK 0u
@@ -70,3 +73,13 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR source, int source_
                         LPBOOL used_default_char);
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style);
+
+HANDLE GetStdHandle(DWORD which);
+// Windows-form text in its POSIX form: paths with '/', names as their bytes.
+BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD written, LPVOID reserved);
+
+// Beyond Win32, the one call the stand-in adds: its escapes for names that
+// Windows text cannot carry (posix/names.h) turned, in place, into the text a
+// user sees for the name (the real character; U+FFFD for a byte that is not
+// UTF-8). On Windows a name is shown as it is stored.
+void name_as_shown(LPWSTR name);

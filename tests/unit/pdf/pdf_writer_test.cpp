@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "pdf/pdf_writer.h"
 #include "pdf_test_support.h"
@@ -45,14 +46,25 @@ TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
     for (int byte = 0; byte < 256; byte++) {
         auto it = escaped.find(byte);
         std::string placed = it != escaped.end() ? it->second : std::string(1, static_cast<char>(byte));
-        EXPECT_EQ(encode(WideString(1, static_cast<WCHAR>(byte << 8 | 0x41))), "\xFE\xFF" + placed + "A")
-            << "high byte " << byte;
+        // Units D800-DFFF alone are lone surrogates: U+FFFD (below).
+        if (byte < 0xD8 || byte > 0xDF) {
+            EXPECT_EQ(encode(WideString(1, static_cast<WCHAR>(byte << 8 | 0x41))), "\xFE\xFF" + placed + "A")
+                << "high byte " << byte;
+        }
         EXPECT_EQ(encode(WideString(1, static_cast<WCHAR>(0x4100 | byte))), "\xFE\xFF" "A" + placed)
             << "low byte " << byte;
     }
     EXPECT_EQ(encode(WideString()), "\xFE\xFF");
-    // A surrogate pair passes as its two units.
+    // A surrogate pair passes as its two units; one without its partner, in
+    // any position, is U+FFFD, so the string stays valid UTF-16.
     EXPECT_EQ(encode(wide("\xF0\x9F\x98\x80")), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
+    const std::pair<WideString, WideString> lone[] = {
+        {{0xD800}, {0xFFFD}},
+        {{0xDCE9, u'a'}, {0xFFFD, u'a'}},
+        {{0xDE00, 0xD83D}, {0xFFFD, 0xFFFD}},
+        {{0xD83D, 0xD83D, 0xDE00}, {0xFFFD, 0xD83D, 0xDE00}},
+    };
+    for (const auto& [text, shown] : lone) EXPECT_EQ(encode(text), encode(shown));
 }
 
 TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {

@@ -1,0 +1,32 @@
+// GetStdHandle and WriteConsoleW on POSIX: standard output and error, with
+// Windows-form text written in its POSIX form, so a path reads as typed.
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+#include "posix/names.h"
+#include "posix/win32_posix.h"
+
+// Handles are a descriptor plus one, as in the file calls.
+HANDLE GetStdHandle(DWORD which) {
+    int fd = which == STD_OUTPUT_HANDLE ? 1 : which == STD_ERROR_HANDLE ? 2 : -1;
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
+
+BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD written, LPVOID reserved) {
+    (void)reserved;
+    if (written != nullptr) *written = 0;
+    if (console == INVALID_HANDLE_VALUE || console == nullptr || text == nullptr) return FALSE;
+    int fd = static_cast<int>(reinterpret_cast<intptr_t>(console) - 1);
+    std::string bytes = posix_native_text(static_cast<const WCHAR*>(text), units);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return FALSE;
+        done += static_cast<size_t>(n);
+    }
+    if (written != nullptr) *written = units;
+    return TRUE;
+}
