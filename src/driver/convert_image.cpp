@@ -12,7 +12,7 @@
 
 constexpr int CONTENT_BYTES = 256;
 
-static const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
+const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
                                      const IccProfile* rgb_profile,
                                      const IccProfile* cmyk_profile) {
     const IccProfile* slots[] = {gray_profile, rgb_profile, cmyk_profile};

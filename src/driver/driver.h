@@ -27,3 +27,21 @@ int make_output_path(const WCHAR* argument, WCHAR* output);
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
                   const IccProfile* cmyk_profile);
+// The profile of the first slot whose colour space has `components`, or null.
+const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
+                              const IccProfile* rgb_profile, const IccProfile* cmyk_profile);
+
+// Many images into one PDF at output_path. The document is written to a
+// temporary file beside it (its name in temporary_path, PATH_BUFFER_UNITS
+// units), which replaces output_path only once complete. 0 when it could not
+// be begun (nothing is left on disk).
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path);
+// 1 when the image became the next page; 0 when it was left out and the
+// document goes on; -1 when the document failed with it.
+int add_merged_image(const WCHAR* input_path, const IccProfile* gray_profile,
+                     const IccProfile* rgb_profile, const IccProfile* cmyk_profile,
+                     uint32_t convert_flags);
+// Finishes the document and moves it over output_path: 1 when written; 0
+// when it had no page, -1 when it failed (output_path untouched either way,
+// the temporary file removed). After a failed page it only cleans up.
+int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path);

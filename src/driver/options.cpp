@@ -5,6 +5,8 @@
 #include <cstring>
 
 const OptionSpec option_table[] = {
+    {OPTION_OUTPUT, "-o", "--output", OPTION_TAKES_VALUE, "NAME.pdf",
+     "put the images, in order, as the pages of one PDF"},
     {OPTION_VERBOSE, "-v", "--verbose", OPTION_POSIX_ONLY, nullptr,
      "print the path of each PDF written"},
     {OPTION_HELP, "-h", "--help", OPTION_POSIX_ONLY, nullptr, "show this help and exit"},

@@ -15,6 +15,7 @@ enum OptionCode {
     OPTION_HELP,
     OPTION_VERSION,
     OPTION_END_OF_OPTIONS,
+    OPTION_OUTPUT,
 };
 
 struct OptionSpec {

@@ -59,10 +59,13 @@ struct BatchOptions {
     int version;
     int usage_error;
     WCHAR bad_argument[PATH_BUFFER_UNITS];  // the first argument that made it
+    WCHAR output[PATH_BUFFER_UNITS];        // -o: the one PDF of every image; empty without
 };
 
-static void take_option(const OptionSpec* option, BatchOptions* options) {
+// `value` is the option's value when it takes one.
+static void take_option(const OptionSpec* option, const WCHAR* value, BatchOptions* options) {
     switch (option->code) {
+    case OPTION_OUTPUT: copy_text(options->output, value); break;
     case OPTION_VERBOSE: options->verbose = 1; break;
     case OPTION_HELP: options->help = 1; break;
     case OPTION_VERSION: options->version = 1; break;
@@ -102,7 +105,7 @@ static WCHAR* next_operand(const WCHAR** cursor, WCHAR* token, int* too_long, Ba
                 continue;
             }
         }
-        if (taking) take_option(option, options);
+        if (taking) take_option(option, token, options);
     }
     return nullptr;
 }
@@ -184,8 +187,35 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int failures = 0;
     cursor = second_pass;
     options_ended = 0;
+    // With -o every image goes into one document; a document that cannot
+    // even be begun ends the batch with its one message.
+    int merging = options.output[0] != 0;
+    WCHAR temporary_path[PATH_BUFFER_UNITS];
+    if (merging && !begin_merged_document(options.output, temporary_path)) {
+        report_failure(options.output);
+        ++failures;
+        cursor = WIDE("");
+        merging = 0;
+    }
     while (next_operand(&cursor, token, &too_long, &options, &options_ended, 0) != nullptr) {
         if (!too_long && is_profile_argument(token)) continue;
+        if (merging) {
+            int added = too_long ? 0 : add_merged_image(token, slots[0], slots[1], slots[2], 0);
+            if (added <= 0) {
+                report_failure(token);
+                ++failures;
+            }
+            if (added < 0) {
+                // The image broke off inside the document: it fails whole,
+                // and the output stays as it was.
+                end_merged_document(options.output, temporary_path);
+                report_failure(options.output);
+                ++failures;
+                merging = 0;
+                break;
+            }
+            continue;
+        }
         if (too_long || !make_output_path(token, output_path) ||
             !convert_image(token, output_path, slots[0], slots[1], slots[2])) {
             report_failure(token);
@@ -193,6 +223,15 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
             continue;
         }
         if (options.verbose) write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", output_path);
+    }
+    if (merging) {
+        int written = end_merged_document(options.output, temporary_path);
+        if (written < 0) {
+            report_failure(options.output);
+            ++failures;
+        } else if (written > 0 && options.verbose) {
+            write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", options.output);
+        }
     }
 
     for (IccProfile* profile : slots) free(profile);

@@ -112,7 +112,7 @@ void pdf_write_fonts(uint32_t font_flags) {
     }
 }
 
-static const char* default_space_of(int components) {
+const char* pdf_default_space_name(int components) {
     if (components == 1) return "Gray";
     if (components == 4) return "CMYK";
     return "RGB";
@@ -120,7 +120,7 @@ static const char* default_space_of(int components) {
 
 // The profile's own size field, but never more bytes than the block holds:
 // a header that claims more would have the writer read past the profile.
-static int32_t profile_stream_length(const IccProfile* profile) {
+int32_t pdf_profile_stream_length(const IccProfile* profile) {
     uint32_t size = icc_profile_size(profile);
     if (size > profile->held) size = profile->held;
     if (size > static_cast<uint32_t>(INT32_MAX)) size = static_cast<uint32_t>(INT32_MAX);
@@ -138,7 +138,7 @@ void pdf_write_pages(const DocumentSpec* document) {
                document->page_count);
     if (document->profile != nullptr)
         pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
-                   default_space_of(components), pdf_writer.next_object + 1);
+                   pdf_default_space_name(components), pdf_writer.next_object + 1);
     if (document->font_flags != 0) {
         pdf_printf("/Font <<");
         for (int32_t k = 0; k < font_count(document->font_flags); k++)
@@ -157,7 +157,7 @@ void pdf_write_pages(const DocumentSpec* document) {
         snprintf(dictionary, sizeof dictionary, "<< /N %d ", components);
         strcat(dictionary, "/Length %ld >>");
         pdf_write_stream_object(dictionary, icc_bytes(document->profile),
-                                profile_stream_length(document->profile));
+                                pdf_profile_stream_length(document->profile));
     }
 
     for (int32_t i = 0; i < document->page_count; i++) {

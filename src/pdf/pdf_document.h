@@ -34,3 +34,7 @@ void pdf_write_catalog(const DocumentSpec* spec);
 void pdf_write_info(const WCHAR* title, const WCHAR* subject);
 void pdf_write_fonts(uint32_t font_flags);
 void pdf_write_pages(const DocumentSpec* spec);
+// The name after /Default for a profile of `components` components.
+const char* pdf_default_space_name(int components);
+// The bytes of the profile that its stream holds.
+int32_t pdf_profile_stream_length(const IccProfile* profile);

@@ -12,7 +12,7 @@
 
 constexpr DWORD COPY_BLOCK_BYTES = 512;
 constexpr int ANSI_NAME_BYTES = 256;
-constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // positions are signed 32-bit
+constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // its /Length is a 32-bit long on Windows
 // Room for the dictionary and the closing pieces around the data.
 constexpr int64_t IMAGE_FRAMING_BYTES = 1024;
 
@@ -50,7 +50,7 @@ static int copy_jpeg(HANDLE jpeg, uint32_t size) {
         if (!ReadFile(jpeg, block, count, &got, nullptr) || got != count) return 0;
         DWORD written = 0;
         if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
-        pdf_writer.bytes_written += static_cast<int32_t>(count);
+        pdf_writer.bytes_written += count;
         remaining -= count;
     }
     return 1;
@@ -82,8 +82,8 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         size = GetFileSize(jpeg, &size_high);
         // The high part matters: a 4 GiB file must not pass for a small one.
         refused = size_high != 0 || size > LARGEST_JPEG_BYTES ||
-                  static_cast<int64_t>(pdf_writer.bytes_written) + size + IMAGE_FRAMING_BYTES >
-                      INT32_MAX;
+                  pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES >
+                      (pdf_writer.grown_offsets != nullptr ? PDF_LARGEST_POSITION : INT32_MAX);
     }
     if (refused) {
         if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 PdfWriter pdf_writer;
 
@@ -13,29 +14,74 @@ constexpr int OBJECT_HEADER_BYTES = 256;
 constexpr int PRINTF_BYTES = 2052;
 constexpr int TEXT_BYTES = 2048;
 
+// The furthest position the attached table can list.
+static int64_t position_limit(void) {
+    return pdf_writer.grown_offsets != nullptr ? PDF_LARGEST_POSITION : INT32_MAX;
+}
+
 void pdf_write_bytes(const void* data, uint32_t length) {
-    // Positions are signed 32-bit: a piece that would carry the file past them
+    // A piece that would carry the file past the positions the table can hold
     // could never be listed in the cross-reference section, so it is refused.
-    if (static_cast<uint32_t>(INT32_MAX) - static_cast<uint32_t>(pdf_writer.bytes_written) < length) {
+    if (static_cast<int64_t>(length) > position_limit() - pdf_writer.bytes_written) {
         pdf_writer.ok = 0;
     } else {
         DWORD written = 0;
         if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) pdf_writer.ok = 0;
     }
-    // The count grows whether or not the write succeeded; unsigned arithmetic
-    // keeps a refused piece from overflowing the signed field.
-    pdf_writer.bytes_written = static_cast<int32_t>(static_cast<uint32_t>(pdf_writer.bytes_written) + length);
+    // The count grows whether or not the write succeeded.
+    pdf_writer.bytes_written += length;
+}
+
+int pdf_attach_grown_offsets(void) {
+    pdf_writer.grown_capacity = 1024;
+    pdf_writer.grown_offsets =
+        static_cast<int64_t*>(calloc(static_cast<size_t>(pdf_writer.grown_capacity), sizeof(int64_t)));
+    return pdf_writer.grown_offsets != nullptr;
+}
+
+// Room in the grown table for object `number` and the one after it (the
+// cross-reference section's position); the table doubles as needed.
+static int grow_to(int32_t number) {
+    if (number < 1 || number >= INT32_MAX / 2) return 0;
+    int32_t capacity = pdf_writer.grown_capacity;
+    if (number + 1 < capacity) return 1;
+    while (number + 1 >= capacity) capacity *= 2;
+    void* grown = realloc(pdf_writer.grown_offsets, static_cast<size_t>(capacity) * sizeof(int64_t));
+    if (grown == nullptr) return 0;
+    pdf_writer.grown_offsets = static_cast<int64_t*>(grown);
+    for (int32_t i = pdf_writer.grown_capacity; i < capacity; i++) pdf_writer.grown_offsets[i] = 0;
+    pdf_writer.grown_capacity = capacity;
+    return 1;
+}
+
+static void begin_object_numbered(int32_t number) {
+    if (pdf_writer.grown_offsets != nullptr) {
+        if (grow_to(number))
+            pdf_writer.grown_offsets[number] = pdf_writer.bytes_written;
+        else
+            pdf_writer.ok = 0;
+    } else if (number < 1 || number >= PDF_MAX_OFFSETS - 1) {
+        // Slot number + 1 must stay free for the cross-reference position.
+        pdf_writer.ok = 0;
+    } else {
+        pdf_writer.offsets[number] = static_cast<int32_t>(pdf_writer.bytes_written);
+    }
+    char header[OBJECT_HEADER_BYTES];
+    int n = snprintf(header, sizeof header, "%d 0 obj\r", number);
+    pdf_write_bytes(header, static_cast<uint32_t>(n));
 }
 
 void pdf_begin_object(void) {
-    // Slot next_object + 1 must stay free for the cross-reference position.
-    if (pdf_writer.next_object < 1 || pdf_writer.next_object >= PDF_MAX_OFFSETS - 1)
-        pdf_writer.ok = 0;
-    else
-        pdf_writer.offsets[pdf_writer.next_object] = pdf_writer.bytes_written;
-    char header[OBJECT_HEADER_BYTES];
-    int n = snprintf(header, sizeof header, "%d 0 obj\r", pdf_writer.next_object);
-    pdf_write_bytes(header, static_cast<uint32_t>(n));
+    begin_object_numbered(pdf_writer.next_object);
+}
+
+void pdf_begin_reserved_object(int32_t number) {
+    if (number >= pdf_writer.next_object) pdf_writer.ok = 0;  // never taken
+    begin_object_numbered(number);
+}
+
+void pdf_end_reserved_object(void) {
+    pdf_write_bytes("\rendobj\r", 8);
 }
 
 void pdf_end_object(void) {
@@ -135,18 +181,25 @@ int pdf_write_stream_object(const char* dictionary, const void* data, int32_t le
 }
 
 int pdf_end_document(void) {
+    int64_t* offsets = pdf_writer.grown_offsets;
+    int32_t last = pdf_writer.next_object;
     // The object after the last needs a slot of its own for the section's position.
-    if (pdf_writer.next_object < 1 || pdf_writer.next_object >= PDF_MAX_OFFSETS) pdf_writer.ok = 0;
+    if (offsets != nullptr ? !grow_to(last) : last < 1 || last >= PDF_MAX_OFFSETS) pdf_writer.ok = 0;
     if (pdf_writer.ok) {
-        int32_t last = pdf_writer.next_object;
-        pdf_writer.offsets[last] = pdf_writer.bytes_written;
+        if (offsets != nullptr) offsets = pdf_writer.grown_offsets;  // moved by grow_to
+        int64_t start = pdf_writer.bytes_written;
+        if (offsets == nullptr) pdf_writer.offsets[last] = static_cast<int32_t>(start);
         pdf_printf("xref\r0 %d\r0000000000 65535 f \r", last);
         for (int32_t i = 1; i < last; i++)
-            pdf_printf("%010ld 00000 n \r", static_cast<long>(pdf_writer.offsets[i]));
+            pdf_printf("%010lld 00000 n \r",
+                       static_cast<long long>(offsets != nullptr ? offsets[i] : pdf_writer.offsets[i]));
         pdf_printf("trailer\r<<\r/Size %d\r/Root 1 0 R\r/Info %d 0 R\r>>\r", last,
                    pdf_writer.info_object);
-        pdf_printf("startxref\r%ld\r%%%%EOF\r", static_cast<long>(pdf_writer.offsets[last]));
+        pdf_printf("startxref\r%lld\r%%%%EOF\r", static_cast<long long>(start));
     }
     CloseHandle(pdf_writer.file);
+    free(pdf_writer.grown_offsets);
+    pdf_writer.grown_offsets = nullptr;
+    pdf_writer.grown_capacity = 0;
     return pdf_writer.ok;
 }

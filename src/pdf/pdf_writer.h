@@ -7,13 +7,20 @@
 #include "platform/win32.h"
 
 constexpr int PDF_MAX_OFFSETS = 1000;
+// The largest position the classic cross-reference's ten digits can hold.
+constexpr int64_t PDF_LARGEST_POSITION = 9999999999;
 
 struct PdfWriter {
     HANDLE file;
     int ok;
-    int32_t bytes_written;
+    int64_t bytes_written;
     int32_t next_object;
+    // The one-page documents: a fixed table and signed 32-bit positions.
     int32_t offsets[PDF_MAX_OFFSETS];
+    // Documents of any number of pages use this table instead while it is
+    // attached: grown as objects begin, positions up to PDF_LARGEST_POSITION.
+    int64_t* grown_offsets;
+    int32_t grown_capacity;
     int32_t info_object;
     int32_t first_font_object;
     int32_t pages_object;
@@ -32,6 +39,13 @@ extern PdfWriter pdf_writer;
 
 void pdf_begin_object(void);
 void pdf_end_object(void);
+// Attaches an empty grown table (0 when memory runs out); the end of the
+// document releases it.
+int pdf_attach_grown_offsets(void);
+// An object whose number was taken earlier (next_object moved past it
+// without writing), written now; next_object stays where it is.
+void pdf_begin_reserved_object(int32_t number);
+void pdf_end_reserved_object(void);
 void pdf_printf(const char* format, ...) PDF_PRINTF_FORMAT;
 void pdf_write_text(const WCHAR* text);
 int32_t pdf_encode_text(unsigned char* out, const WCHAR* text);

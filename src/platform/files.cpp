@@ -65,3 +65,23 @@ HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
     if (ansi_path == nullptr) return INVALID_HANDLE_VALUE;
     return CreateFileA(ansi_path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
+
+int replace_file(const WCHAR* from, const WCHAR* to) {
+    if (from == nullptr || to == nullptr) return 0;
+    if (ansi_fallback == 0) return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+    // Both paths go through ansi_buffer: keep the first aside.
+    char ansi_from[ANSI_BUFFER_BYTES];
+    const char* converted = to_ansi_path(from);
+    if (converted == nullptr) return 0;
+    std::memcpy(ansi_from, converted, ANSI_BUFFER_BYTES);
+    const char* ansi_to = to_ansi_path(to);
+    if (ansi_to == nullptr) return 0;
+    return MoveFileExA(ansi_from, ansi_to, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
+}
+
+int delete_file(const WCHAR* path) {
+    if (path == nullptr) return 0;
+    if (ansi_fallback == 0) return DeleteFileW(path) ? 1 : 0;
+    const char* ansi_path = to_ansi_path(path);
+    return ansi_path != nullptr && DeleteFileA(ansi_path) ? 1 : 0;
+}

@@ -16,3 +16,6 @@ void probe_unicode_support(const WCHAR* path);
 void load_resource_string(HINSTANCE instance, UINT id, WCHAR* buffer, int capacity);
 char* to_ansi_path(const WCHAR* path);
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
+// Moves `from` over `to`, replacing it in one step; 0 when it failed.
+int replace_file(const WCHAR* from, const WCHAR* to);
+int delete_file(const WCHAR* path);

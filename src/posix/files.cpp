@@ -97,6 +97,8 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         return INVALID_HANDLE_VALUE;
     if (disposition == CREATE_ALWAYS)
         mode |= O_CREAT;  // truncated below, once the lock is held
+    else if (disposition == CREATE_NEW)
+        mode |= O_CREAT | O_EXCL;
     else if (disposition != OPEN_EXISTING)
         return INVALID_HANDLE_VALUE;
 
@@ -127,14 +129,18 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTR
     return open_native(posix_native_path(path), access, share_mode, disposition);
 }
 
+static std::string native_ansi_path(LPCSTR path) {
+    std::string native(path);
+    for (char& c : native)
+        if (c == '\\') c = '/';
+    return native;
+}
+
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE template_file) {
     (void)security, (void)flags, (void)template_file;
     if (path == nullptr) return INVALID_HANDLE_VALUE;
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\') c = '/';
-    return open_native(native, access, share_mode, disposition);
+    return open_native(native_ansi_path(path), access, share_mode, disposition);
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read_count,
@@ -245,4 +251,32 @@ BOOL CloseHandle(HANDLE handle) {
     if (fd < 0) return FALSE;
     detach_read_ahead(fd);
     return close(fd) == 0 ? TRUE : FALSE;
+}
+
+// rename(2) replaces an existing file in one step, as MOVEFILE_REPLACE_EXISTING
+// does; without the flag an existing target is refused, as on Windows.
+static BOOL move_native(const std::string& from, const std::string& to, DWORD flags) {
+    struct stat st;
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(to.c_str(), &st) == 0) return FALSE;
+    return rename(from.c_str(), to.c_str()) == 0 ? TRUE : FALSE;
+}
+
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    if (from == nullptr || to == nullptr) return FALSE;
+    return move_native(posix_native_path(from), posix_native_path(to), flags);
+}
+
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+    if (from == nullptr || to == nullptr) return FALSE;
+    return move_native(native_ansi_path(from), native_ansi_path(to), flags);
+}
+
+BOOL DeleteFileW(LPCWSTR path) {
+    if (path == nullptr) return FALSE;
+    return unlink(posix_native_path(path).c_str()) == 0 ? TRUE : FALSE;
+}
+
+BOOL DeleteFileA(LPCSTR path) {
+    if (path == nullptr) return FALSE;
+    return unlink(native_ansi_path(path).c_str()) == 0 ? TRUE : FALSE;
 }

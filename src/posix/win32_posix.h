@@ -37,9 +37,11 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
+#define CREATE_NEW 1u
 #define CREATE_ALWAYS 2u
 #define OPEN_EXISTING 3u
 #define FILE_CURRENT 1u
+#define MOVEFILE_REPLACE_EXISTING 1u
 
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
@@ -62,6 +64,11 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
 DWORD GetFileSize(HANDLE file, LPDWORD size_high);
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL CloseHandle(HANDLE handle);
+// Only MOVEFILE_REPLACE_EXISTING within one folder is used: rename(2).
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL DeleteFileW(LPCWSTR path);
+BOOL DeleteFileA(LPCSTR path);
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int capacity);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int capacity);

@@ -269,7 +269,7 @@ TEST_F(DocumentTest, EveryWriteFailingOnAFullDevice) {
         // stream (below) changes no object number's digit count.
         describe({"", FONT_LATIN, 2, 1, 0, space, true});
         EXPECT_EQ(pdf_begin_document(&document), 1);
-        int32_t good = pdf_writer.bytes_written;
+        int64_t good = pdf_writer.bytes_written;
         int32_t profile_object = space != nullptr ? pdf_writer.offsets[pdf_writer.pages_object + 2] -
                                                         pdf_writer.offsets[pdf_writer.pages_object + 1]
                                                   : 0;

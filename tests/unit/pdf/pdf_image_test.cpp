@@ -35,11 +35,11 @@ struct PdfImage : ::testing::Test {
     // The text of the object written for `jpeg` (from its header to "\rendobj\r").
     std::string image_object(const std::string& name, int32_t smask = 0, int external = 0) {
         begin();
-        int32_t start = pdf_writer.bytes_written;
+        int64_t start = pdf_writer.bytes_written;
         int32_t number = pdf_writer.next_object;
         EXPECT_EQ(pdf_write_image(wide_path(dir / name).c_str(), smask, external), 1);
         EXPECT_EQ(pdf_writer.next_object, number + 1);
-        int32_t end = pdf_writer.bytes_written;
+        int64_t end = pdf_writer.bytes_written;
         pdf_end_document();
         return read_file(dir / "out.pdf").substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
     }
@@ -96,7 +96,7 @@ TEST_F(PdfImage, RefusedImagesBeginNoObject) {
     std::filesystem::resize_file(dir / "4gib.jpg", (uintmax_t{1} << 32) + 1000);
     for (const char* name : {"missing.jpg", "noframe.jpg", "photo.png", "2gib.jpg", "4gib.jpg"}) {
         begin();
-        int32_t before = pdf_writer.bytes_written;
+        int64_t before = pdf_writer.bytes_written;
         int32_t number = pdf_writer.next_object;
         EXPECT_EQ(pdf_write_image(wide_path(dir / name).c_str(), 0, 0), 0) << name;
         EXPECT_EQ(pdf_writer.ok, 0);
@@ -109,7 +109,7 @@ TEST_F(PdfImage, RefusedImagesBeginNoObject) {
     write_file(dir / "a.jpg", jpeg_file(3, 3, 2));
     begin();
     pdf_writer.ok = 0;
-    int32_t before = pdf_writer.bytes_written;
+    int64_t before = pdf_writer.bytes_written;
     EXPECT_EQ(pdf_write_image(wide_path(dir / "a.jpg").c_str(), 0, 0), 0);
     EXPECT_EQ(pdf_writer.bytes_written, before);
     pdf_end_document();

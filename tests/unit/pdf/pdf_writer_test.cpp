@@ -115,7 +115,7 @@ TEST_F(WriterTest, FailedWriteIsRecordedCountedAndEndsWithoutCrossReference) {
     pdf_begin_object();
     pdf_printf("<< >>");
     pdf_end_object();
-    int32_t count = pdf_writer.bytes_written;
+    int64_t count = pdf_writer.bytes_written;
 
     // Swap in a handle that cannot be written: every later piece fails.
     std::filesystem::path other = dir / "read-only.bin";

@@ -1,0 +1,100 @@
+// Many JPEG files into one PDF: each image scanned and given its profile as
+// the single-file conversion would, then written as the next page of a
+// document that replaces the output only once it is complete.
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/driver.h"
+#include "jpeg/jpeg.h"
+#include "pdf/pdf_merged.h"
+#include "pdf/pdf_writer.h"
+#include "platform/files.h"
+#include "platform/path.h"
+
+constexpr int CONTENT_BYTES = 256;
+constexpr int TEMPORARY_TRIES = 10000;
+
+// The page size and content stream of an image, as its single-file PDF has them.
+static void page_geometry(const ImageInfo* info, uint32_t convert_flags, PageSpec* page,
+                          char* content, int capacity) {
+    (void)convert_flags;
+    page->width_pt = info->width_pt;
+    page->height_pt = info->height_pt;
+    snprintf(content, static_cast<size_t>(capacity), "q %.2f 0 0 %.2f 0 0 cm /Im0 Do Q",
+             info->width_pt, info->height_pt);
+}
+
+static void copy_label(WCHAR* label, const WCHAR* path) {
+    const WCHAR* name = path_file_name(path);
+    int length = 0;
+    while (name[length] != 0 && length < PAGE_LABEL_UNITS - 1) {
+        label[length] = name[length];
+        ++length;
+    }
+    label[length] = 0;
+    name_as_shown(label);
+}
+
+// "~kestrel-NNNN.tmp" in the output's folder: created only when no file of
+// that name exists, so no user file is ever taken over.
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
+    const WCHAR* name = path_file_name(output_path);
+    int folder = static_cast<int>(name - output_path);
+    if (folder + 18 > PATH_BUFFER_UNITS) return 0;
+    for (int i = 0; i < folder; ++i) temporary_path[i] = output_path[i];
+    for (int n = 0; n < TEMPORARY_TRIES; ++n) {
+        char ascii[24];
+        snprintf(ascii, sizeof ascii, "~kestrel-%04d.tmp", n);
+        int i = 0;
+        do temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);
+        while (ascii[i++] != 0);
+        if (pdf_begin_merged(temporary_path)) return 1;
+        if (pdf_writer.file != INVALID_HANDLE_VALUE) {
+            // Created, then the header failed: nothing of it may stay.
+            pdf_end_merged(nullptr);
+            delete_file(temporary_path);
+            return 0;
+        }
+        // Not created although the name is free: the folder refuses it.
+        if (GetFileAttributesW(temporary_path) == INVALID_FILE_ATTRIBUTES) return 0;
+    }
+    return 0;
+}
+
+int add_merged_image(const WCHAR* input_path, const IccProfile* gray_profile,
+                     const IccProfile* rgb_profile, const IccProfile* cmyk_profile,
+                     uint32_t convert_flags) {
+    ImageInfo info;
+    IccProfile* embedded_profile = nullptr;
+    if (!scan_jpeg(input_path, &info, &embedded_profile)) {
+        free(embedded_profile);
+        return 0;
+    }
+    // As in the single-file conversion: a profile of a colour space the PDF
+    // cannot name counts as none.
+    if (embedded_profile != nullptr && icc_component_count(embedded_profile) == 0) {
+        free(embedded_profile);
+        embedded_profile = nullptr;
+    }
+    const IccProfile* profile = embedded_profile;
+    if (profile == nullptr) profile = choose_slot(info.components, gray_profile, rgb_profile, cmyk_profile);
+
+    PageSpec page;
+    char content[CONTENT_BYTES];
+    page_geometry(&info, convert_flags, &page, content, CONTENT_BYTES);
+    copy_label(page.label, input_path);
+    int added = pdf_add_merged_page(&page, content, input_path, profile, embedded_profile == nullptr);
+    free(embedded_profile);
+    if (added) return 1;
+    return pdf_writer.ok ? 0 : -1;
+}
+
+int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path) {
+    WCHAR title[PAGE_LABEL_UNITS];
+    copy_label(title, output_path);
+    int pages = pdf_merged_page_count();
+    int complete = pdf_end_merged(title);
+    if (complete && replace_file(temporary_path, output_path)) return 1;
+    delete_file(temporary_path);
+    return pages == 0 ? 0 : -1;
+}

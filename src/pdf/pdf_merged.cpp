@@ -1,0 +1,211 @@
+// A document of any number of pages: each page's image, profile (the first
+// time it is met), label, page and content objects written at once; the
+// page tree, catalog and information dictionary after the last page.
+#include "pdf/pdf_merged.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "pdf/pdf_image.h"
+#include "pdf/pdf_writer.h"
+#include "platform/files.h"
+
+// Written last under numbers taken first: pages name their parent, and the
+// trailer's /Root is object 1.
+constexpr int32_t CATALOG_OBJECT = 1;
+constexpr int32_t PAGE_TREE_OBJECT = 2;
+
+// One distinct profile: its address when shared, else the hash and size of
+// its bytes, and the object that holds it.
+struct MergedProfile {
+    const IccProfile* shared;
+    uint64_t hash;
+    int32_t size;
+    int32_t object;
+};
+
+struct MergedDocument {
+    int32_t* page_objects;  // a page's label object is the one before it
+    int32_t page_count;
+    int32_t page_capacity;
+    MergedProfile* profiles;
+    int32_t profile_count;
+    int32_t profile_capacity;
+    int32_t first_profile;  // the first page's, -1 for none
+    int same_profile;
+    WCHAR subject[ICC_DESCRIPTION_UNITS];
+};
+
+static MergedDocument merged;
+
+static void release_tables(void) {
+    free(merged.page_objects);
+    free(merged.profiles);
+    merged = MergedDocument{};
+}
+
+int pdf_begin_merged(const WCHAR* path) {
+    release_tables();
+    pdf_writer.ok = 0;
+    pdf_writer.file = open_file(path, GENERIC_WRITE, CREATE_NEW);
+    if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
+    pdf_writer.bytes_written = 0;
+    pdf_writer.ok = pdf_attach_grown_offsets();
+    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+    pdf_writer.next_object = PAGE_TREE_OBJECT + 1;
+    pdf_writer.info_object = 0;
+    return pdf_writer.ok;
+}
+
+int32_t pdf_merged_page_count(void) {
+    return merged.page_count;
+}
+
+// Doubles a table of `size`-byte entries when it is full; 0 when memory runs out.
+static int make_room(void** table, int32_t count, int32_t* capacity, size_t size) {
+    if (count < *capacity) return 1;
+    int32_t grown = *capacity == 0 ? 256 : *capacity * 2;
+    if (grown <= *capacity) return 0;
+    void* bigger = realloc(*table, static_cast<size_t>(grown) * size);
+    if (bigger == nullptr) return 0;
+    *table = bigger;
+    *capacity = grown;
+    return 1;
+}
+
+static uint64_t hash_bytes(const unsigned char* bytes, int32_t size) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (int32_t i = 0; i < size; i++) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return hash;
+}
+
+// The index of the profile's entry, written as a stream the first time; -1
+// when the document failed.
+static int32_t profile_entry(const IccProfile* profile, int shared) {
+    int32_t size = pdf_profile_stream_length(profile);
+    uint64_t hash = 0;
+    if (shared) {
+        for (int32_t i = 0; i < merged.profile_count; i++)
+            if (merged.profiles[i].shared == profile) return i;
+    } else {
+        hash = hash_bytes(icc_bytes(profile), size);
+        for (int32_t i = 0; i < merged.profile_count; i++)
+            if (merged.profiles[i].shared == nullptr && merged.profiles[i].hash == hash &&
+                merged.profiles[i].size == size)
+                return i;
+    }
+    void* table = merged.profiles;
+    if (!make_room(&table, merged.profile_count, &merged.profile_capacity, sizeof(MergedProfile))) {
+        pdf_writer.ok = 0;
+        return -1;
+    }
+    merged.profiles = static_cast<MergedProfile*>(table);
+    MergedProfile* entry = &merged.profiles[merged.profile_count];
+    entry->shared = shared ? profile : nullptr;
+    entry->hash = hash;
+    entry->size = size;
+    entry->object = pdf_writer.next_object;
+    char dictionary[64];
+    snprintf(dictionary, sizeof dictionary, "<< /N %d ", icc_component_count(profile));
+    strcat(dictionary, "/Length %ld >>");
+    if (!pdf_write_stream_object(dictionary, icc_bytes(profile), size)) return -1;
+    return merged.profile_count++;
+}
+
+int pdf_add_merged_page(const PageSpec* page, const char* content, const WCHAR* image_path,
+                        const IccProfile* profile, int shared) {
+    if (!pdf_writer.ok) return 0;
+    void* table = merged.page_objects;
+    if (!make_room(&table, merged.page_count, &merged.page_capacity, sizeof(int32_t))) {
+        pdf_writer.ok = 0;
+        return 0;
+    }
+    merged.page_objects = static_cast<int32_t*>(table);
+
+    // The image first: one refused before its object began leaves nothing
+    // behind, so the page is left out and the document goes on.
+    int64_t before = pdf_writer.bytes_written;
+    int32_t image_object = pdf_writer.next_object;
+    if (!pdf_write_image(image_path, 0, 0)) {
+        if (pdf_writer.bytes_written == before) pdf_writer.ok = 1;
+        return 0;
+    }
+    int32_t entry = profile != nullptr ? profile_entry(profile, shared) : -1;
+    if (!pdf_writer.ok) return 0;
+
+    if (merged.page_count == 0) {
+        merged.first_profile = entry;
+        merged.same_profile = 1;
+        if (profile != nullptr) {
+            // The description lives in the profile, which the caller may free.
+            const WCHAR* description = icc_description(profile);
+            int n = 0;
+            while (description[n] != 0 && n < ICC_DESCRIPTION_UNITS - 1)
+                merged.subject[n] = description[n], ++n;
+            merged.subject[n] = 0;
+        }
+    } else if (entry != merged.first_profile) {
+        merged.same_profile = 0;
+    }
+
+    WCHAR label[PAGE_LABEL_UNITS];
+    memcpy(label, page->label, sizeof label);
+    label[PAGE_LABEL_UNITS - 1] = 0;
+    pdf_begin_object();
+    pdf_printf("<< /P (");
+    pdf_write_text(label);
+    pdf_printf(") >>");
+    pdf_end_object();
+
+    int32_t page_object = pdf_writer.next_object;
+    pdf_begin_object();
+    pdf_printf("<<\r/Type /Page\r/Parent %d 0 R\r"
+               "/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
+               PAGE_TREE_OBJECT);
+    if (entry >= 0)
+        pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
+                   pdf_default_space_name(icc_component_count(profile)),
+                   merged.profiles[entry].object);
+    pdf_printf("/XObject << /Im0 %d 0 R >>\r>>\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
+               image_object, page_object + 1, page->width_pt, page->height_pt);
+    pdf_end_object();
+    pdf_write_stream_object("<< /Length %ld >>", content, static_cast<int32_t>(strlen(content)));
+    if (!pdf_writer.ok) return 0;
+    merged.page_objects[merged.page_count++] = page_object;
+    return 1;
+}
+
+// The catalog with a label for every page, each a piece of its own.
+static void write_catalog(void) {
+    pdf_begin_reserved_object(CATALOG_OBJECT);
+    pdf_printf("<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
+               "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r/PageLabels << /Nums [\r",
+               PAGE_TREE_OBJECT, merged.page_objects[0]);
+    for (int32_t i = 0; i < merged.page_count; i++)
+        pdf_printf("%d %d 0 R\r", i, merged.page_objects[i] - 1);
+    pdf_printf("]\r>>\r>>");
+    pdf_end_reserved_object();
+}
+
+static void write_page_tree(void) {
+    pdf_begin_reserved_object(PAGE_TREE_OBJECT);
+    pdf_printf("<<\r/Type /Pages\r/Kids [");
+    for (int32_t i = 0; i < merged.page_count; i++) pdf_printf(" %d 0 R", merged.page_objects[i]);
+    pdf_printf(" ]\r/Count %d\r>>", merged.page_count);
+    pdf_end_reserved_object();
+}
+
+int pdf_end_merged(const WCHAR* title) {
+    if (merged.page_count == 0) pdf_writer.ok = 0;
+    if (pdf_writer.ok) {
+        write_page_tree();
+        write_catalog();
+        pdf_writer.info_object = pdf_writer.next_object;
+        int subject = merged.same_profile && merged.first_profile >= 0;
+        pdf_write_info(title, subject ? merged.subject : nullptr);
+    }
+    int complete = pdf_end_document();
+    release_tables();
+    return complete;
+}
