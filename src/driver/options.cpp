@@ -62,6 +62,7 @@ void write_usage(HANDLE console) {
                 "Turns each JPEG into a PDF beside it (photo.jpg gives photo.pdf), the JPEG\n"
                 "data copied unchanged. ICC profiles (.icc, .icm) named anywhere on the line\n"
                 "serve the images of their colour space that carry no profile of their own.\n"
+                "With -o, the images instead become the pages of one PDF, in order.\n"
                 "\n");
     for (int i = 0; i < option_count; ++i) {
         const OptionSpec* option = &option_table[i];

@@ -188,6 +188,75 @@ if [ "$mode" = posix ]; then
   done
 fi
 
+# --- -o: the images of the line as the pages of one PDF, in order. A file
+# that cannot be converted is left out; each page is its single-file PDF's
+# page (size, profile, rendering); one profile stream per distinct profile;
+# an existing output replaced only by a complete document.
+mkdir -p "$work/merge/single" && cd "$work/merge"
+merge_pages=(gray.jpg rgb.jpg cmyk.jpg rgb-icc.jpg progressive.jpg rgb.jpg)
+merge_sizes=("64 x 48" "19.2 x 14.4" "23.04 x 23.04" "38.4 x 28.8" "48 x 40" "19.2 x 14.4")
+cp "$inputs"/*.jpg . && cp "$inputs"/*.jpg single/
+echo "an older book" > book.pdf
+kestrel gray.jpg rgb.jpg -o book.pdf cmyk.jpg fake.jpg rgb-icc.jpg progressive.jpg rgb.jpg \
+  2> stderr.txt
+status=$?
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && pass || fail "merge: exit code $status, want 1 (fake.jpg)"
+  [ "$(cat stderr.txt)" = "Kestrel Error: fake.jpg" ] && pass || fail "merge: messages were: $(cat stderr.txt)"
+fi
+if [ "${KESTREL_E2E_UPDATE:-}" = 1 ]; then mkdir -p "$expected/merge" && masked book.pdf > "$expected/merge/book.pdf"; fi
+cmp -s <(masked book.pdf) "$expected/merge/book.pdf" && pass || fail "merge: book.pdf differs from expected/merge/book.pdf"
+report=$(qpdf --check book.pdf 2>&1)
+[ $? -eq 0 ] && ! grep -qi warning <<<"$report" && pass || fail "merge: qpdf --check book.pdf: $report"
+rm -f extracted-*
+pdfimages -j book.pdf extracted >/dev/null 2>&1
+[ "$(ls extracted-* 2>/dev/null | wc -l)" -eq ${#merge_pages[@]} ] && pass || fail "merge: $(ls extracted-* | wc -l) images"
+(cd single && kestrel "${merge_pages[@]}" 2>/dev/null)
+for i in "${!merge_pages[@]}"; do
+  jpeg=${merge_pages[i]}
+  cmp -s "$(printf 'extracted-%03d.jpg' "$i")" "$jpeg" && pass || fail "merge: image $i is not $jpeg byte for byte"
+  page=$(pdfinfo -f $((i + 1)) -l $((i + 1)) book.pdf 2>/dev/null | sed -n 's/^Page *[0-9]* size: *\([0-9.]* x [0-9.]*\) pts.*/\1/p')
+  [ "$page" = "${merge_sizes[i]}" ] && pass || fail "merge: page $((i + 1)) size '$page', want '${merge_sizes[i]}'"
+  pdftoppm -r 150 -f $((i + 1)) -l $((i + 1)) -singlefile book.pdf merged >/dev/null 2>&1
+  pdftoppm -r 150 -singlefile "single/${jpeg%.jpg}.pdf" alone >/dev/null 2>&1
+  [ -s merged.ppm ] && cmp -s merged.ppm alone.ppm && pass || fail "merge: page $((i + 1)) renders unlike ${jpeg%.jpg}.pdf"
+  rm -f merged.ppm alone.ppm
+done
+# sGray, sRGB (pages 2, 5, 6), sCMYK and rgb-icc.jpg's own: four streams.
+profiles=$(tr '\r' '\n' < book.pdf | grep -a -c '^<< /N [134] /Length')
+[ "$profiles" -eq 4 ] && pass || fail "merge: $profiles profile streams, want 4"
+title=$(pdfinfo book.pdf 2>/dev/null | sed -n 's/^Title: *//p')
+subject=$(pdfinfo book.pdf 2>/dev/null | sed -n 's/^Subject: *//p')
+[ "$title" = book.pdf ] && [ -z "$subject" ] && pass || fail "merge: title '$title', subject '$subject'"
+labels=$(qpdf --json book.pdf 2>/dev/null | python3 -c 'import json, sys
+print(" ".join(p["label"]["/P"][2:] for p in json.load(sys.stdin)["pages"]))')
+[ "$labels" = "${merge_pages[*]}" ] && pass || fail "merge: page labels '$labels'"
+# Pages of one profile: the document's subject is that profile's.
+kestrel -o same.pdf rgb.jpg rgb-dpcm.jpg 2>/dev/null
+subject=$(pdfinfo same.pdf 2>/dev/null | sed -n 's/^Subject: *//p')
+[[ "$subject" == sRGB* ]] && pass || fail "merge: one profile, subject '$subject'"
+# No page left: nothing written, nothing left behind.
+kestrel -o none.pdf fake.jpg missing.jpg 2> stderr.txt
+status=$?
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: fake.jpg\nKestrel Error: missing.jpg' ] && pass ||
+    fail "merge, no page: status $status, messages: $(cat stderr.txt)"
+fi
+[ ! -e none.pdf ] && pass || fail "merge: none.pdf written without a page"
+# The writes stop at 64 KB inside the padded image's copy (SIGXFSZ ignored,
+# so the write returns EFBIG): the image and the document are reported, the
+# older book.pdf stays as it was and the temporary file is gone.
+{ cat rgb.jpg; head -c 163840 /dev/urandom; } > big.jpg
+cp book.pdf book.before
+(trap '' XFSZ; ulimit -f 64 && kestrel -o book.pdf gray.jpg big.jpg rgb.jpg 2> stderr.txt)
+status=$?
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: big.jpg\nKestrel Error: book.pdf' ] && pass ||
+    fail "merge, failed copy: status $status, messages: $(cat stderr.txt)"
+fi
+cmp -s book.pdf book.before && pass || fail "merge: book.pdf changed by a failed document"
+ls ./~kestrel-* >/dev/null 2>&1 && fail "merge: a temporary file was left: $(ls ./~kestrel-*)" || pass
+
 echo "e2e ($mode): $checks checks passed, $failures failed"
 echo "$checks passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -147,16 +147,74 @@ TEST_F(WriterTest, FailedWriteIsRecordedCountedAndEndsWithoutCrossReference) {
     EXPECT_TRUE(file_is_closed(other)) << "the end closes the file whatever ok is";
 }
 
-TEST_F(WriterTest, PositionsBeyondSigned32BitsAreRefused) {
-    pdf_printf("head");
-    pdf_writer.bytes_written = INT32_MAX - 4;
-    pdf_printf("1234");
-    EXPECT_EQ(pdf_writer.ok, 1);
-    EXPECT_EQ(pdf_writer.bytes_written, INT32_MAX);
-    pdf_printf("5");
-    EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_end_document(), 0);
-    EXPECT_EQ(read_file(path), "head1234");
+// Each table refuses the first piece that would carry the file past the last
+// position it can list: signed 32 bits in the fixed table, the section's ten
+// digits in the grown one.
+TEST_F(WriterTest, PositionsPastTheTablesLimitAreRefused) {
+    const struct {
+        int grown;
+        int64_t limit;
+    } cases[] = {{0, INT32_MAX}, {1, PDF_LARGEST_POSITION}};
+    for (const auto& c : cases) {
+        if (c.grown) {  // a fresh file; the fixture's was ended with the first case
+            pdf_writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+            pdf_writer.ok = 1;
+            pdf_writer.bytes_written = 0;
+            ASSERT_EQ(pdf_attach_grown_offsets(), 1);
+        }
+        pdf_printf("head");
+        pdf_writer.bytes_written = c.limit - 4;
+        pdf_printf("1234");
+        EXPECT_EQ(pdf_writer.ok, 1) << c.limit;
+        EXPECT_EQ(pdf_writer.bytes_written, c.limit);
+        pdf_printf("5");
+        EXPECT_EQ(pdf_writer.ok, 0) << c.limit;
+        EXPECT_EQ(pdf_end_document(), 0);
+        EXPECT_EQ(read_file(path), "head1234");
+    }
+}
+
+// Past the fixed table's 998 objects and past 2^31 bytes (the count moved on
+// as a file that large would have it): every position listed in ten digits,
+// the object taken first and written last included.
+TEST_F(WriterTest, GrownTableListsAnyNumberOfObjectsAtTenDigitPositions) {
+    ASSERT_EQ(pdf_attach_grown_offsets(), 1);
+    pdf_printf("%%PDF-1.3\r");
+    pdf_writer.next_object = 2;  // 1 taken, written last
+    const int32_t objects = 3000;
+    const int64_t far = 3000000000;
+    int64_t near_position = 0;
+    for (int32_t i = 2; i <= objects; i++) {
+        if (i == 1999) near_position = pdf_writer.bytes_written;
+        if (i == 2000) pdf_writer.bytes_written = far;
+        pdf_begin_object();
+        pdf_printf("<< /N %d >>", i);
+        pdf_end_object();
+    }
+    int64_t last_position = pdf_writer.bytes_written;
+    pdf_begin_reserved_object(1);
+    pdf_printf("<< >>");
+    pdf_end_reserved_object();
+    int64_t section = pdf_writer.bytes_written;
+    EXPECT_EQ(pdf_writer.next_object, objects + 1);
+    EXPECT_EQ(pdf_end_document(), 1);
+    EXPECT_EQ(pdf_writer.grown_offsets, nullptr) << "the table goes with the document";
+
+    std::string file = read_file(path);
+    size_t xref = file.find("xref\r0 3001\r0000000000 65535 f \r");
+    ASSERT_NE(xref, std::string::npos);
+    auto entry = [&](int32_t n) { return file.substr(xref + 12 + 20 * static_cast<size_t>(n), 20); };
+    auto ten = [](int64_t n) {
+        char text[32];
+        snprintf(text, sizeof text, "%010lld 00000 n \r", static_cast<long long>(n));
+        return std::string(text);
+    };
+    EXPECT_EQ(entry(1999), ten(near_position));
+    EXPECT_EQ(file.substr(static_cast<size_t>(near_position), 11), "1999 0 obj\r");
+    EXPECT_EQ(entry(2000), ten(far));
+    EXPECT_EQ(entry(objects), ten(last_position - 32));  // "3000 0 obj\r<< /N 3000 >>\rendobj\r"
+    EXPECT_EQ(entry(1), ten(last_position));
+    EXPECT_NE(file.find("startxref\r" + std::to_string(section) + "\r%%EOF\r"), std::string::npos);
 }
 
 TEST_F(WriterTest, ObjectNumbersStayInsideThePositionTable) {
