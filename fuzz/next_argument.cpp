@@ -1,8 +1,12 @@
-// Fuzz target: next_argument over an arbitrary UTF-16 command line, and
-// make_output_path on the whole line and on each argument.
+// Fuzz target: next_argument over an arbitrary UTF-16 command line,
+// make_output_path and -o's temporary file name on the whole line and on each
+// argument, and -o / --output found as an option with a value in both programs.
+#include <cstdio>
 #include <memory>
 
 #include "driver/driver.h"
+#include "driver/options.h"
+#include "platform/path.h"
 #include "fuzz_input.h"
 
 static bool is_end_of_argument(WCHAR unit, bool quoted) {
@@ -27,6 +31,40 @@ static void check_output_path(const WCHAR* token, size_t length) {
         fuzz_require(i < length && output[i] == token[i], "the PDF name keeps the argument's stem");
 }
 
+// The temporary file of a document named `token`: its folder part, then
+// "~kestrel-NNNN.tmp", all inside the buffer; or 0, only when it would not fit.
+static void check_temporary_path(const WCHAR* token, int number) {
+    std::unique_ptr<WCHAR[]> temporary(new WCHAR[PATH_BUFFER_UNITS]);
+    size_t folder = static_cast<size_t>(path_file_name(token) - token);
+    if (!make_temporary_path(token, number, temporary.get())) {
+        fuzz_require(folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS, "a temporary name with room is formed");
+        return;
+    }
+    char want[32];
+    snprintf(want, sizeof want, "~kestrel-%04d.tmp", number);
+    for (size_t i = 0; i < folder; ++i)
+        fuzz_require(temporary[i] == token[i], "the temporary file is in the document's folder");
+    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i)
+        fuzz_require(temporary[folder + i] == static_cast<WCHAR>(want[i]), "the temporary name is ~kestrel-NNNN.tmp");
+    fuzz_require(path_file_name(temporary.get()) == temporary.get() + folder, "the name adds no folder");
+}
+
+static bool is_ascii_text(const WCHAR* text, const char* ascii) {
+    while (*ascii != 0 && *text == static_cast<WCHAR>(*ascii)) ++text, ++ascii;
+    return *ascii == 0 && *text == 0;
+}
+
+// -o and --output are options of both programs and take the next argument.
+static void check_option(const WCHAR* token) {
+    bool output = is_ascii_text(token, "-o") || is_ascii_text(token, "--output");
+    for (int posix = 0; posix <= 1; ++posix) {
+        const OptionSpec* option = find_option(token, posix);
+        fuzz_require(output == (option != nullptr && option->code == OPTION_OUTPUT),
+                     "-o and --output name the output");
+        if (output) fuzz_require((option->flags & OPTION_TAKES_VALUE) != 0, "-o takes a value");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<WCHAR> line = fuzz_units(data, size);
     const WCHAR* end = line.data() + line.size() - 1;  // the terminating zero
@@ -34,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<WCHAR[]> plain_token(new WCHAR[PATH_BUFFER_UNITS]);
     // The naming takes any text, not only what fits a token.
     check_output_path(line.data(), line.size() - 1);
+    check_temporary_path(line.data(), static_cast<int>(size % 10000));
 
     const WCHAR* cursor = line.data();
     const WCHAR* plain_cursor = line.data();  // the same walk without the too-long flag
@@ -68,6 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i <= length; ++i)
             fuzz_require(plain_token[i] == token[i], "both walks give the same argument");
         check_output_path(token.get(), length);
+        check_temporary_path(token.get(), static_cast<int>(count % 10000));
+        check_option(token.get());
     }
     return 0;
 }

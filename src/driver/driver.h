@@ -31,6 +31,12 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path,
 const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
                               const IccProfile* rgb_profile, const IccProfile* cmyk_profile);
 
+// "~kestrel-NNNN.tmp" (number 0-9999) and its zero, in the output's folder.
+constexpr int TEMPORARY_NAME_UNITS = 18;
+// Forms the name of a document's temporary file beside output_path; 0 when
+// it would not fit PATH_BUFFER_UNITS units or number has more than 4 digits.
+int make_temporary_path(const WCHAR* output_path, int number, WCHAR* temporary_path);
+
 // Many images into one PDF at output_path. The document is written to a
 // temporary file beside it (its name in temporary_path, PATH_BUFFER_UNITS
 // units), which replaces output_path only once complete. 0 when it could not

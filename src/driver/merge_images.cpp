@@ -12,7 +12,7 @@
 #include "platform/path.h"
 
 constexpr int CONTENT_BYTES = 256;
-constexpr int TEMPORARY_TRIES = 10000;
+constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
 
 // The page size and content stream of an image, as its single-file PDF has them.
 static void page_geometry(const ImageInfo* info, uint32_t convert_flags, PageSpec* page,
@@ -35,19 +35,24 @@ static void copy_label(WCHAR* label, const WCHAR* path) {
     name_as_shown(label);
 }
 
-// "~kestrel-NNNN.tmp" in the output's folder: created only when no file of
-// that name exists, so no user file is ever taken over.
-int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
+int make_temporary_path(const WCHAR* output_path, int number, WCHAR* temporary_path) {
     const WCHAR* name = path_file_name(output_path);
     int folder = static_cast<int>(name - output_path);
-    if (folder + 18 > PATH_BUFFER_UNITS) return 0;
+    char ascii[TEMPORARY_NAME_UNITS + 8];
+    int length = snprintf(ascii, sizeof ascii, "~kestrel-%04d.tmp", number);
+    if (number < 0 || length != TEMPORARY_NAME_UNITS - 1 || folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS)
+        return 0;
     for (int i = 0; i < folder; ++i) temporary_path[i] = output_path[i];
+    for (int i = 0; i < TEMPORARY_NAME_UNITS; ++i)
+        temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);
+    return 1;
+}
+
+// The temporary file is created only under a name no file has, so no user
+// file is ever taken over; the next number is tried while the name is taken.
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
     for (int n = 0; n < TEMPORARY_TRIES; ++n) {
-        char ascii[24];
-        snprintf(ascii, sizeof ascii, "~kestrel-%04d.tmp", n);
-        int i = 0;
-        do temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);
-        while (ascii[i++] != 0);
+        if (!make_temporary_path(output_path, n, temporary_path)) return 0;
         if (pdf_begin_merged(temporary_path)) return 1;
         if (pdf_writer.file != INVALID_HANDLE_VALUE) {
             // Created, then the header failed: nothing of it may stay.

@@ -16,8 +16,8 @@
 constexpr int32_t CATALOG_OBJECT = 1;
 constexpr int32_t PAGE_TREE_OBJECT = 2;
 
-// One distinct profile: its address when shared, else the hash and size of
-// its bytes, and the object that holds it.
+// One distinct profile: the hash and size of its bytes, the address of a
+// shared profile that has them (or null), and the object that holds them.
 struct MergedProfile {
     const IccProfile* shared;
     uint64_t hash;
@@ -81,19 +81,18 @@ static uint64_t hash_bytes(const unsigned char* bytes, int32_t size) {
 }
 
 // The index of the profile's entry, written as a stream the first time; -1
-// when the document failed.
+// when the document failed. A shared profile is hashed once at most.
 static int32_t profile_entry(const IccProfile* profile, int shared) {
-    int32_t size = pdf_profile_stream_length(profile);
-    uint64_t hash = 0;
-    if (shared) {
+    if (shared)
         for (int32_t i = 0; i < merged.profile_count; i++)
             if (merged.profiles[i].shared == profile) return i;
-    } else {
-        hash = hash_bytes(icc_bytes(profile), size);
-        for (int32_t i = 0; i < merged.profile_count; i++)
-            if (merged.profiles[i].shared == nullptr && merged.profiles[i].hash == hash &&
-                merged.profiles[i].size == size)
-                return i;
+    int32_t size = pdf_profile_stream_length(profile);
+    uint64_t hash = hash_bytes(icc_bytes(profile), size);
+    for (int32_t i = 0; i < merged.profile_count; i++) {
+        MergedProfile* known = &merged.profiles[i];
+        if (known->hash != hash || known->size != size) continue;
+        if (shared && known->shared == nullptr) known->shared = profile;
+        return i;
     }
     void* table = merged.profiles;
     if (!make_room(&table, merged.profile_count, &merged.profile_capacity, sizeof(MergedProfile))) {

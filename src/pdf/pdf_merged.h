@@ -13,8 +13,9 @@
 int pdf_begin_merged(const WCHAR* path);
 // One page: the JPEG at image_path copied as its image, `content` drawing it,
 // `profile` (or null) its default colour space. A profile met before is
-// referred to, not written again: a `shared` one (alive until the document
-// ends) is known by its address, any other by its bytes. 1 when the page was
+// referred to, not written again: profiles are told apart by their bytes (a
+// hash and the size), and a `shared` one (alive until the document ends) by
+// its address too, so it is hashed only once. 1 when the page was
 // added; 0 when it was not, with nothing written (pdf_writer.ok stays 1) or
 // with the document failed (pdf_writer.ok is 0).
 int pdf_add_merged_page(const PageSpec* page, const char* content, const WCHAR* image_path,

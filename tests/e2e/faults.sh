@@ -251,5 +251,37 @@ for errno_case in ENOLCK:37 EOPNOTSUPP:95 EINVAL:22 EWOULDBLOCK:11; do
   check_converted "no locks (${errno_case%:*})" b.jpg
 done
 
+# --- -o: the disk fills inside one image of the document. The image and the
+# document are reported, the older book.pdf beside them stays as it was, and
+# no temporary file is left.
+new_case merge-disk-full
+if [ $can_unshare -eq 1 ]; then
+  mkdir full
+  unshare -m bash -c '
+    mount -t tmpfs -o size=256k kestrel-merge-full full || exit 99
+    { cat "'"$inputs"'/rgb.jpg"; head -c 163840 /dev/urandom; } > full/big.jpg || exit 98
+    echo "an older book" > full/book.pdf
+    timeout 120 "$program" -o full/book.pdf a.jpg full/big.jpg b.jpg 2>"$work/stderr.txt"
+    status=$?
+    cp full/book.pdf "$work/merge-book-after.pdf"
+    ls -A full > "$work/merge-full-listing.txt"
+    exit $status'
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt" 2>/dev/null)
+  if [ $case_status -ge 98 ] && [ $case_status -le 99 ]; then
+    skip "-o, disk full: the tmpfs could not be set up"
+  else
+    [ "$case_status" -eq 1 ] && pass || fail "-o, disk full: exit code $case_status"
+    [ "$case_messages" = $'Kestrel Error: full/big.jpg\nKestrel Error: full/book.pdf' ] && pass ||
+      fail "-o, disk full: messages were '$case_messages'"
+    [ "$(cat "$work/merge-book-after.pdf")" = "an older book" ] && pass ||
+      fail "-o, disk full: book.pdf changed by a failed document"
+    [ "$(tr '\n' ' ' < "$work/merge-full-listing.txt")" = "big.jpg book.pdf " ] && pass ||
+      fail "-o, disk full: left in the folder: $(cat "$work/merge-full-listing.txt")"
+  fi
+else
+  skip "-o, disk full: needs root and unshare -m to mount a small tmpfs"
+fi
+
 echo "faults: $checks checks passed, $failures failed, $skips cases skipped"
 [ "$failures" -eq 0 ]

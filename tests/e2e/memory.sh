@@ -49,5 +49,33 @@ for size_mb in "$@"; do
 done
 if [ -n "$smallest" ] && [ -n "$largest" ] && [ $((largest - smallest)) -le 1024 ]; then pass; else
   fail "peak resident grew from ${smallest:-?} KB to ${largest:-?} KB"; fi
+# -o writes its pages as they come: peak resident must not grow with the page
+# count (a few bytes per object), and stays under 8 MB. Only the plain build:
+# a sanitizer keeps every freed block a while, which grows with the pages.
+if [ "$bound_kb" -ne 0 ]; then
+  merge_bound_kb=$((bound_kb < 8192 ? bound_kb : 8192))
+  fewest=
+  for pages in 20 400; do
+    names=()
+    for ((i = 0; i < pages; i++)); do
+      names+=("$(printf 'p%04d.jpg' "$i")")
+      [ -f "${names[i]}" ] || cp "$here/inputs/rgb.jpg" "${names[i]}"
+    done
+    /usr/bin/time -v -o time.txt "$program" -o book.pdf "${names[@]}" 2>messages.txt
+    status=$?
+    rss=$(sed -n 's/^[[:space:]]*Maximum resident set size (kbytes): *//p' time.txt)
+    echo "-o, $pages pages: peak resident $rss KB, PDF $(stat -c %s book.pdf 2>/dev/null) bytes"
+    [ "$status" -eq 0 ] && [ ! -s messages.txt ] && pass || fail "-o, $pages pages: status $status, $(cat messages.txt)"
+    count=$(pdfinfo book.pdf 2>/dev/null | sed -n 's/^Pages: *//p')
+    qpdf --check book.pdf >/dev/null 2>&1 && [ "$count" = "$pages" ] && pass ||
+      fail "-o, $pages pages: qpdf --check failed or $count pages"
+    if [ -n "$rss" ] && [ "$rss" -le "$merge_bound_kb" ]; then pass; else
+      fail "-o, $pages pages: peak resident ${rss:-?} KB, bound $merge_bound_kb KB"; fi
+    [ -z "$fewest" ] && fewest=$rss
+  done
+  if [ -n "$fewest" ] && [ -n "$rss" ] && [ $((rss - fewest)) -le 256 ]; then pass; else
+    fail "-o: peak resident grew from ${fewest:-?} KB to ${rss:-?} KB with the pages"; fi
+  rm -f p*.jpg book.pdf
+fi
 echo "memory: $checks checks passed, $failures failed"
 [ "$failures" -eq 0 ]

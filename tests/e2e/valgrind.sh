@@ -76,5 +76,14 @@ printf 'Kestrel Error: %s\n' "$long" | cut -c 1-276 >> want.txt
 cmp -s messages.txt want.txt && pass || fail "failures: messages were $(cat messages.txt)"
 converted rgb.jpg
 
+# -o: one document of every image (embedded and default profiles, one failing
+# file left out), and one with no page left; nothing left open or behind.
+mkdir "$work/merge" && cd "$work/merge" && cp "$inputs"/*.jpg .
+under_valgrind 1 -o book.pdf gray.jpg rgb-icc.jpg fake.jpg cmyk.jpg rgb.jpg rgb-icc.jpg
+[ "$(cat messages.txt)" = "Kestrel Error: fake.jpg" ] && pass || fail "merge: messages $(cat messages.txt)"
+qpdf --check book.pdf >/dev/null 2>&1 && [ "$(pdfinfo book.pdf | sed -n 's/^Pages: *//p')" = 5 ] && pass ||
+  fail "merge: book.pdf is broken or not 5 pages"
+under_valgrind 1 --output none.pdf fake.jpg missing.jpg
+[ ! -e none.pdf ] && [ -z "$(ls ./~kestrel-* 2>/dev/null)" ] && pass || fail "merge: a file was left without a page"
 echo "valgrind: $checks checks passed, $failures failed"
 [ "$failures" -eq 0 ]

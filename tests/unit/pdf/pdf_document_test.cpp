@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "pdf/pdf_date.h"
+#include "pdf/pdf_merged.h"
 #include "pdf/pdf_writer.h"
 #include "pdf_test_support.h"
 
@@ -341,4 +342,63 @@ TEST_F(DocumentTest, InformationDateIsTheCurrentLocalTime) {
     std::string date = bodies[2].substr(at + 10, 23);
     EXPECT_TRUE(date >= first && date <= last) << date;
     EXPECT_NE(bodies[2].find("/CreationDate (" + date + ")\r>>"), std::string::npos);
+}
+
+// Many pages into one document: each distinct profile stored once (a shared
+// one known by its address, any by its bytes), the subject only when every
+// page has the same profile, and an image refused before its object began
+// left out with the document going on. Letters: A, B shared profiles; a an
+// embedded copy of A's bytes; x a page without profile; ! a file that is no
+// JPEG, with profile A.
+TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
+    const struct {
+        const char* pages;
+        int streams;
+        bool subject;
+    } cases[] = {
+        {"AAA", 1, true}, {"aa", 1, true},  {"Aa", 1, true},   {"aA", 1, true},
+        {"AB", 2, false}, {"Ax", 1, false}, {"xx", 0, false},  {"A!A", 1, true},
+    };
+    write_file(dir / "p.jpg", read_file(fixture_path("jpeg/rgb-300dpi.jpg")));
+    write_file(dir / "bad.jpg", "not a JPEG");
+    WideString good = wide_path(dir / "p.jpg"), bad = wide_path(dir / "bad.jpg");
+    ProfileBlock shared_a = profile_block(described_profile("Alpha"));
+    ProfileBlock shared_b = profile_block(described_profile("Beta"));
+    PageSpec spec = page(8, 8, "p.jpg");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pages);
+        ASSERT_EQ(pdf_begin_merged(output.c_str()), 1);
+        int added_pages = 0;
+        for (const char* letter = c.pages; *letter != 0; ++letter) {
+            ProfileBlock embedded = profile_block(described_profile("Alpha"));
+            const IccProfile* chosen = *letter == 'B' ? shared_b.get()
+                                        : *letter == 'a' ? embedded.get()
+                                        : *letter == 'x' ? nullptr
+                                                         : shared_a.get();
+            int added = pdf_add_merged_page(&spec, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q",
+                                            (*letter == '!' ? bad : good).c_str(), chosen, *letter != 'a');
+            EXPECT_EQ(added, *letter == '!' ? 0 : 1);
+            EXPECT_EQ(pdf_writer.ok, 1);
+            added_pages += added;
+        }
+        EXPECT_EQ(pdf_merged_page_count(), added_pages);
+        EXPECT_EQ(pdf_end_merged(title.c_str()), 1);
+        std::string pdf = read_file(path);
+        size_t streams = 0;
+        for (size_t at = pdf.find("<< /N 3 /Length"); at != std::string::npos; at = pdf.find("<< /N 3 /Length", at + 1))
+            ++streams;
+        EXPECT_EQ(streams, static_cast<size_t>(c.streams));
+        EXPECT_EQ(pdf.find("/Subject (" + utf16be("Alpha") + ")") != std::string::npos, c.subject);
+        EXPECT_NE(pdf.find("/Count " + std::to_string(added_pages) + "\r"), std::string::npos);
+        std::string missing;
+        std::string complaints = run_checkers(path, &missing);
+        if (missing.empty()) {
+            EXPECT_EQ(complaints, "");
+        }
+        std::filesystem::remove(path);
+    }
+    // The output must be new: an existing file is never taken over.
+    write_file(path, "kept");
+    EXPECT_EQ(pdf_begin_merged(output.c_str()), 0);
+    EXPECT_EQ(read_file(path), "kept");
 }
