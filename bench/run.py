@@ -19,6 +19,9 @@ CLASSES = ["small", "medium", "large"]
 SYSTEM_POLICY = "/etc/ImageMagick-6/policy.xml"
 NOTES_BEGIN = "<!-- notes: kept when the tables are written again -->"
 NOTES_END = "<!-- /notes -->"
+# scripts/bench --merge writes its own section (bench/merge.py); kept here.
+MERGE_BEGIN = "<!-- merge: written by scripts/bench --merge, kept by the ordinary run -->"
+MERGE_END = "<!-- /merge -->"
 
 # name -> what the row measures
 TOOL_TEXT = {
@@ -395,15 +398,18 @@ def profile_text(args, found):
 
 def write_results(path, lines):
     notes = ""
+    merge = ""
     if os.path.exists(path):
         old = open(path).read()
         if NOTES_BEGIN in old and NOTES_END in old:
             notes = old[old.index(NOTES_BEGIN):old.index(NOTES_END) + len(NOTES_END)]
+        if MERGE_BEGIN in old and MERGE_END in old:
+            merge = "\n" + old[old.index(MERGE_BEGIN):old.index(MERGE_END) + len(MERGE_END)] + "\n"
     if not notes:
         notes = NOTES_BEGIN + "\n## Findings\n\n(none written yet)\n" + NOTES_END
     # The findings stand right after the machine and corpus, before the tables.
     at = lines.index("## Times")
-    text = "\n".join(lines[:at]) + "\n" + notes + "\n\n" + "\n".join(lines[at:]) + "\n"
+    text = "\n".join(lines[:at]) + "\n" + notes + "\n\n" + "\n".join(lines[at:]) + "\n" + merge
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
     with open(path, "w") as out:
         out.write(text)

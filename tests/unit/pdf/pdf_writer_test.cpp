@@ -182,11 +182,11 @@ TEST_F(WriterTest, GrownTableListsAnyNumberOfObjectsAtTenDigitPositions) {
     pdf_printf("%%PDF-1.3\r");
     pdf_writer.next_object = 2;  // 1 taken, written last
     const int32_t objects = 3000;
-    const int64_t far = 3000000000;
+    const int64_t beyond_31_bits = 3000000000;
     int64_t near_position = 0;
     for (int32_t i = 2; i <= objects; i++) {
         if (i == 1999) near_position = pdf_writer.bytes_written;
-        if (i == 2000) pdf_writer.bytes_written = far;
+        if (i == 2000) pdf_writer.bytes_written = beyond_31_bits;
         pdf_begin_object();
         pdf_printf("<< /N %d >>", i);
         pdf_end_object();
@@ -211,7 +211,7 @@ TEST_F(WriterTest, GrownTableListsAnyNumberOfObjectsAtTenDigitPositions) {
     };
     EXPECT_EQ(entry(1999), ten(near_position));
     EXPECT_EQ(file.substr(static_cast<size_t>(near_position), 11), "1999 0 obj\r");
-    EXPECT_EQ(entry(2000), ten(far));
+    EXPECT_EQ(entry(2000), ten(beyond_31_bits));
     EXPECT_EQ(entry(objects), ten(last_position - 32));  // "3000 0 obj\r<< /N 3000 >>\rendobj\r"
     EXPECT_EQ(entry(1), ten(last_position));
     EXPECT_NE(file.find("startxref\r" + std::to_string(section) + "\r%%EOF\r"), std::string::npos);
