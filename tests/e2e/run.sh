@@ -101,6 +101,44 @@ if cmp -s <(image_dictionary rgb.pdf) <(image_dictionary fill-bytes.pdf) &&
    [ -n "$(image_dictionary rgb.pdf)" ]; then
   pass; else fail "fill bytes: the image is described differently"; fi
 
+# PDFium (Chrome, Edge) draws samples as they are only under the one standard
+# sRGB profile; any other profile goes through a transform that bands smooth
+# gradients in large images. Each render at the image's pixel size must match
+# the decoded JPEG (CMYK: converted with its profile) and keep its levels.
+pdfium_package=${KESTREL_PDFIUM:-$here/../../build/pdfium/node_modules/@hyzyla/pdfium}
+check_pdfium() {
+  local pdf=$1 jpeg=$2 cmyk_profile=${3:-} rmse channel have want
+  rm -f pdfium.ppm reference.pnm
+  if ! node "$here/pdfium_render.mjs" "$pdfium_package" "$pdf" $(identify -format '%w %h' "$jpeg") pdfium.ppm \
+      2> pdfium-errors.txt; then
+    fail "PDFium cannot render $pdf (scripts/test installs it in build/pdfium): $(head -c 300 pdfium-errors.txt)"
+    return
+  fi
+  if [ -n "$cmyk_profile" ]; then
+    convert "$jpeg" -intent relative -black-point-compensation -profile "$cmyk_profile" \
+      -profile "$(dirname "$program")/data/sRGB.icc" reference.pnm
+  else
+    djpeg -pnm "$jpeg" > reference.pnm 2>/dev/null
+  fi
+  rmse=$(compare -metric RMSE pdfium.ppm reference.pnm null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  if [ -n "$rmse" ] && awk -v r="$rmse" 'BEGIN { exit !(r < 0.01) }'; then pass; else
+    fail "PDFium render of $pdf differs from $jpeg (normalized RMSE '${rmse:-none}')"; fi
+  [ -n "$cmyk_profile" ] && return
+  for channel in R G B; do
+    have=$(convert pdfium.ppm -channel $channel -separate -format %k info:)
+    want=$(convert reference.pnm -channel $channel -separate -format %k info:)
+    if [ $((have * 100)) -ge $((want * 95)) ]; then pass; else
+      fail "PDFium render of $pdf has $have $channel levels, $jpeg has $want"; fi
+  done
+}
+kestrel gradient.jpg 2> stderr.txt
+[ -s stderr.txt ] && fail "gradient: unexpected messages: $(cat stderr.txt)" || pass
+check_pdf defaults gradient gradient.jpg "900 x 600"
+check_pdfium gradient.pdf gradient.jpg
+check_pdfium rgb.pdf rgb.jpg
+check_pdfium gray.pdf gray.jpg
+check_pdfium cmyk.pdf cmyk.jpg "$(dirname "$program")/data/sCMYK.icc"
+
 # Profiles named on the command line, after the images, extension in any case.
 mkdir "$work/command-line" && cd "$work/command-line"
 cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/*.icc "$inputs"/*.ICM .
