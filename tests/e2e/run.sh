@@ -146,6 +146,23 @@ kestrel rgb.jpg gray.jpg gray-cie-l.icc lstar-rgb.ICM 2> stderr.txt
 [ -s stderr.txt ] && fail "command-line: unexpected messages: $(cat stderr.txt)" || pass
 check_pdf command-line rgb rgb.jpg "19.2 x 14.4"
 check_pdf command-line gray gray.jpg "64 x 48"
+# Each JPEG takes the profile of its kind, the last of a kind wins, and one that
+# does not load (cut short) or names another colour space (Lab) leaves the slot
+# as it was. Case (its PDFs in expected/command-line/CASE), then the arguments.
+cp "$inputs"/cmyk.jpg . && head -c 100 press-cmyk.icc > short-cmyk.icc
+declare -A page=([gray]="64 x 48" [rgb]="19.2 x 14.4" [cmyk]="23.04 x 23.04")
+while read -r case arguments; do
+  rm -f ./*.pdf
+  kestrel $arguments 2> stderr.txt
+  [ -s stderr.txt ] && fail "command-line/$case: unexpected messages: $(cat stderr.txt)" || pass
+  for jpeg in $arguments; do
+    [[ $jpeg == *.jpg ]] && check_pdf "command-line/$case" "${jpeg%.jpg}" "$jpeg" "${page[${jpeg%.jpg}]}"
+  done
+done <<'CASES'
+one-each   gray.jpg rgb.jpg cmyk.jpg lstar-rgb.ICM gray-cie-l.icc press-cmyk.icc
+last-wins  rgb.jpg cmyk.jpg proof-cmyk.icc press-cmyk.icc
+unusable   rgb.jpg cmyk.jpg press-cmyk.icc lab.icc short-cmyk.icc
+CASES
 
 # A program copied alone, with no data folder: no profile but the embedded one.
 mkdir -p "$work/alone/bin" "$work/alone/run" && cp "$program" "$work/alone/bin/"
