@@ -1,9 +1,9 @@
 // The JPEG header scanner: finds the start of image, then walks the marker
 // segments up to the start of scan, reading frame headers, the JFIF density,
 // the EXIF orientation and the chunks of an embedded ICC profile. It never
-// reads compressed data, and
-// trusts no length in the file: every move and every chunk placement is
-// computed in 64 bits and checked before it is used.
+// reads compressed data, and trusts no length in the file: every move, every
+// chunk placement and every EXIF read is computed in 64 bits and checked
+// before it is used.
 #include "jpeg/jpeg.h"
 
 #include <cstdlib>
