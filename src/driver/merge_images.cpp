@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "driver/driver.h"
+#include "driver/page_content.h"
 #include "jpeg/jpeg.h"
 #include "pdf/pdf_merged.h"
 #include "pdf/pdf_writer.h"
@@ -13,16 +14,6 @@
 
 constexpr int CONTENT_BYTES = 256;
 constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
-
-// The page size and content stream of an image, as its single-file PDF has them.
-static void page_geometry(const ImageInfo* info, uint32_t convert_flags, PageSpec* page,
-                          char* content, int capacity) {
-    (void)convert_flags;
-    page->width_pt = info->width_pt;
-    page->height_pt = info->height_pt;
-    snprintf(content, static_cast<size_t>(capacity), "q %.2f 0 0 %.2f 0 0 cm /Im0 Do Q",
-             info->width_pt, info->height_pt);
-}
 
 static void copy_label(WCHAR* label, const WCHAR* path) {
     const WCHAR* name = path_file_name(path);
@@ -86,7 +77,12 @@ int add_merged_image(const WCHAR* input_path, const IccProfile* gray_profile,
 
     PageSpec page;
     char content[CONTENT_BYTES];
-    page_geometry(&info, convert_flags, &page, content, CONTENT_BYTES);
+    // The page as the single-file conversion makes it.
+    page_size(&info, convert_flags, &page.width_pt, &page.height_pt);
+    if (page_content(&info, convert_flags, 0, content, CONTENT_BYTES) == 0) {
+        free(embedded_profile);
+        return 0;
+    }
     copy_label(page.label, input_path);
     int added = pdf_add_merged_page(&page, content, input_path, profile, embedded_profile == nullptr);
     free(embedded_profile);

@@ -55,6 +55,7 @@ int make_output_path(const WCHAR* token, WCHAR* output) {
 struct BatchOptions {
     int posix;    // the POSIX program: its own options and exit status
     int verbose;
+    int auto_orient;
     int help;
     int version;
     int usage_error;
@@ -67,6 +68,7 @@ static void take_option(const OptionSpec* option, const WCHAR* value, BatchOptio
     switch (option->code) {
     case OPTION_OUTPUT: copy_text(options->output, value); break;
     case OPTION_VERBOSE: options->verbose = 1; break;
+    case OPTION_AUTO_ORIENT: options->auto_orient = 1; break;
     case OPTION_HELP: options->help = 1; break;
     case OPTION_VERSION: options->version = 1; break;
     case OPTION_END_OF_OPTIONS: break;
@@ -185,6 +187,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
 
     // Second pass: every other argument is an image.
     int failures = 0;
+    const uint32_t convert_flags = options.auto_orient ? CONVERT_AUTO_ORIENT : 0u;
     cursor = second_pass;
     options_ended = 0;
     // With -o every image goes into one document; a document that cannot
@@ -200,7 +203,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     while (next_operand(&cursor, token, &too_long, &options, &options_ended, 0) != nullptr) {
         if (!too_long && is_profile_argument(token)) continue;
         if (merging) {
-            int added = too_long ? 0 : add_merged_image(token, slots[0], slots[1], slots[2], 0);
+            int added = too_long ? 0 : add_merged_image(token, slots[0], slots[1], slots[2], convert_flags);
             if (added <= 0) {
                 report_failure(token);
                 ++failures;
@@ -217,7 +220,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
             continue;
         }
         if (too_long || !make_output_path(token, output_path) ||
-            !convert_image(token, output_path, slots[0], slots[1], slots[2])) {
+            !convert_image(token, output_path, slots[0], slots[1], slots[2], convert_flags)) {
             report_failure(token);
             ++failures;
             continue;
