@@ -56,7 +56,8 @@ def check(tool, run_dir, names, result, deep):
         out = os.path.join(run_dir, "extracted")
         os.makedirs(out)
         subprocess.run(["pdfimages", "-j", book, os.path.join(out, "x")], check=True)
-        extracted = sorted(os.listdir(out))
+        # x-000.jpg ... x-999.jpg, x-1000.jpg ...: in page order by number, not by name.
+        extracted = sorted(os.listdir(out), key=lambda x: int(re.search(r"-(\d+)\.", x).group(1)))
         if len(extracted) != len(names) or any(
                 open(os.path.join(out, x), "rb").read() != open(os.path.join(run_dir, n), "rb").read()
                 for x, n in zip(extracted, names)):
