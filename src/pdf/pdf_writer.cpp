@@ -147,6 +147,7 @@ int pdf_end_document(void) {
                    pdf_writer.info_object);
         pdf_printf("startxref\r%ld\r%%%%EOF\r", static_cast<long>(pdf_writer.offsets[last]));
     }
-    CloseHandle(pdf_writer.file);
+    // Closing hands the platform's last buffered bytes to the disk, so it can fail too.
+    if (!CloseHandle(pdf_writer.file)) pdf_writer.ok = 0;
     return pdf_writer.ok;
 }
