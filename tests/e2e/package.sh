@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The portable package and the installed program find their default profiles
-# from wherever they are started.
+# The packages and the installed program find their default profiles from
+# wherever they are started.
 #   package.sh windows BUILD/kestrel-1.0.0.1-win64.zip   (kestrel.exe under Wine)
 #   package.sh posix BUILD_DIR                            (cmake --install, then the bin/ symlink)
+#   package.sh setup BUILD/kestrel-1.0.0.1-setup.exe     (silent install and uninstall under Wine)
+#   package.sh deb BUILD/kestrel_1.0.0.1_amd64.deb       (lintian, apt-get install and remove; root)
 set -uo pipefail
 mode=$1
 target=$(realpath -m "$2")
@@ -13,9 +15,143 @@ failures=0 checks=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { checks=$((checks + 1)); }
 
+# The PDFs in the current folder carry the default profiles.
+check_defaults() {
+  local name pdf want subject
+  for name in gray:sGray rgb:sRGB cmyk:Kestrel; do
+    pdf=${name%%:*}.pdf want=${name#*:}
+    subject=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Subject: *//p')
+    [[ "$subject" == "$want"* ]] && pass || fail "$1: $pdf: default profile not used (subject '$subject')"
+    rm -f "$pdf"
+  done
+}
+
 mkdir -p "$work/photos" && cp "$here/inputs/gray.jpg" "$here/inputs/rgb.jpg" "$here/inputs/cmyk.jpg" "$work/photos/"
 cd "$work/photos"
-if [ "$mode" = windows ]; then
+if [ "$mode" = setup ]; then
+  setup=$target
+  wine() { WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$@"; }
+  key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel'
+  dir=${WINEPREFIX:-$HOME/.wine}/drive_c/Program\ Files/Kestrel
+  sendto=$(wine winepath.exe -u "$(wine cmd.exe /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/SendTo
+  # Send To entries: name, then the arguments the shortcut carries.
+  entries=("Kestrel|" "Kestrel (photos upright)|--auto-orient")
+  # Version and icon of the installer and of the uninstaller it writes: the
+  # program's icon images, at their four sizes.
+  icons() { x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null | sed -nE 's/^ *("\\[0-7]{3}.*0x[0-9a-f]+L),.*/\1/p'; }
+  check_resources() {
+    local resources want
+    resources=$(x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null)
+    for want in 'FILEVERSION 1, 0, 0, 1' 'PRODUCTVERSION 1, 0, 0, 1' 'VALUE "ProductName", "Kestrel"' \
+        'VALUE "ProductVersion", "1.0.0.1"' 'Subsystem'; do
+      if [ "$want" = Subsystem ]; then
+        x86_64-w64-mingw32-objdump -p "$1" | grep -q 'Subsystem.*(Windows GUI)' && pass ||
+          fail "$(basename "$1") is not a GUI-subsystem program"
+      else
+        grep -qF "$want" <<<"$resources" && pass || fail "$(basename "$1") resources lack $want"
+      fi
+    done
+    [ "$(icons "$1")" = "$(icons "$(dirname "$setup")/kestrel.exe")" ] && [ -n "$(icons "$1")" ] && pass ||
+      fail "$(basename "$1") does not carry the program's icon: $(icons "$1")"
+  }
+  check_resources "$setup"
+
+  # A run that failed half-way may have left an install behind.
+  rm -rf "$dir" "$sendto/Kestrel.lnk" "$sendto/Kestrel (photos upright).lnk"
+  wine reg delete "$key" /f >/dev/null 2>&1
+
+  wine "$setup" /S && pass || fail "silent install failed"
+  echo "Installed in C:\\Program Files\\Kestrel:"
+  listing=$(cd "$dir" 2>/dev/null && find . -type f | sort)
+  echo "$listing"
+  [ "$listing" = "$(printf './%s\n' data/sCMYK.icc data/sGray.icc data/sRGB.icc kestrel.exe uninstall.exe)" ] &&
+    pass || fail "installed files differ from kestrel.exe, data\\ and uninstall.exe"
+  check_resources "$dir/uninstall.exe"
+  for entry in "${entries[@]}"; do
+    name=${entry%%|*} args=${entry#*|}
+    info=$(lnkinfo "$sendto/$name.lnk" 2>&1)
+    [ "$(sed -n 's/^\tLocal path\t*: //p' <<<"$info")" = 'C:\Program Files\Kestrel\kestrel.exe' ] && pass ||
+      fail "Send To '$name' does not point at the installed program: $info"
+    [ "$(sed -n 's/^\tCommand line arguments\t*: //p' <<<"$info")" = "$args" ] && pass ||
+      fail "Send To '$name' does not carry the arguments '$args'"
+  done
+  registry=$(wine reg query "$key" 2>&1 | tr -d '\r')
+  for want in 'DisplayName    REG_SZ    Kestrel' 'DisplayVersion    REG_SZ    1.0.0.1' \
+      'Publisher    REG_SZ    The Kestrel developers' 'DisplayIcon    REG_SZ    C:\Program Files\Kestrel\kestrel.exe,0' \
+      'UninstallString    REG_SZ    "C:\Program Files\Kestrel\uninstall.exe"' \
+      'QuietUninstallString    REG_SZ    "C:\Program Files\Kestrel\uninstall.exe" /S'; do
+    grep -qF "$want" <<<"$registry" && pass || fail "uninstall entry lacks $want: $registry"
+  done
+
+  # Conversions as Send To starts them: the shortcut's arguments, then the photos.
+  for entry in "${entries[@]}"; do
+    name=${entry%%|*} args=${entry#*|}
+    # The upright entry's option comes with the orientation work; until the
+    # program takes it, only its shortcut is checked.
+    if [ -n "$args" ] && ! grep -qF -- "$args" "$here/../../src/driver/options.cpp"; then continue; fi
+    wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg
+    check_defaults "installed program through Send To '$name'"
+  done
+
+  # The uninstaller runs in place only from a copy, given the folder after
+  # "_?=" at the very end of its command line, unquoted: two arguments joined
+  # by Wine's single space, so it finishes before wine returns.
+  cp "$dir/uninstall.exe" "$work/" && wine "$work/uninstall.exe" /S '_?=C:\Program' 'Files\Kestrel' &&
+    pass || fail "silent uninstall failed"
+  left=$(find "$dir" "$sendto" -iname '*kestrel*' 2>/dev/null)
+  [ -z "$left" ] && pass || fail "left after uninstall: $left"
+  wine reg query "$key" >/dev/null 2>&1 && fail "uninstall entry left in the registry" || pass
+elif [ "$mode" = deb ]; then
+  deb=$target
+  echo "$(basename "$deb"):"
+  listing=$(dpkg-deb -c "$deb")
+  echo "$listing"
+  for want in './usr/bin/kestrel -> ../lib/kestrel/kestrel' ./usr/lib/kestrel/kestrel \
+      ./usr/lib/kestrel/data/sGray.icc ./usr/lib/kestrel/data/sRGB.icc ./usr/lib/kestrel/data/sCMYK.icc \
+      ./usr/share/man/man1/kestrel.1.gz ./usr/share/doc/kestrel/copyright ./usr/share/doc/kestrel/changelog.gz \
+      ./usr/share/doc/kestrel/README.md; do
+    grep -qE " ${want//./\\.}\$" <<<"$listing" && pass || fail "package lacks $want"
+  done
+  depends=$(dpkg-deb -f "$deb" Depends)
+  [[ $depends == *libc6* ]] && pass || fail "Depends not from dpkg-shlibdeps: '$depends'"
+  # Every default profile that data/README.md lists has its origin and
+  # licence in the copyright file.
+  copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/kestrel/copyright)
+  for profile in $(sed -nE 's/^\| `([^`]+\.icc)` .*/\1/p' "$here/../../data/README.md"); do
+    grep -qx "Files: data/$profile" <<<"$copyright" && pass || fail "copyright says nothing of $profile"
+  done
+  report=$(lintian "$deb" 2>&1 | grep -v '^running with root privileges')
+  echo "lintian: ${report:-no tags}"
+  grep -q '^E:' <<<"$report" && fail "lintian errors" || pass
+
+  sudo=()
+  if ((EUID != 0)); then
+    if sudo -n true 2>/dev/null; then sudo=(sudo -n); else
+      echo "$checks passed, $failures failed; installing needs root or sudo"
+      [ "$failures" -eq 0 ] && exit 77 || exit 1
+    fi
+  fi
+  apt() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
+  trap 'apt remove kestrel >/dev/null 2>&1; rm -rf "$work"' EXIT
+  (cd "$(dirname "$deb")" && apt install "./$(basename "$deb")" >"$work/apt.log" 2>&1) && pass ||
+    fail "apt-get install: $(tail -n 5 "$work/apt.log")"
+  files=$(dpkg -L kestrel)
+  # By name, from a folder of photos, as a user runs it.
+  [ "$(PATH=/usr/bin:/bin kestrel --version)" = "kestrel 1.0.0.1" ] && pass || fail "installed kestrel --version"
+  PATH=/usr/bin:/bin kestrel gray.jpg rgb.jpg cmyk.jpg
+  check_defaults "installed package"
+  apt remove kestrel >"$work/apt.log" 2>&1 && pass || fail "apt-get remove: $(tail -n 5 "$work/apt.log")"
+  [ "$(dpkg-query -W -f='${db:Status-Status}' kestrel 2>/dev/null)" != installed ] && pass ||
+    fail "kestrel still installed"
+  # What may stay is a folder another package owns too.
+  left=()
+  while IFS= read -r path; do
+    [ -e "$path" ] || [ -L "$path" ] || continue
+    [ -d "$path" ] && dpkg -S "$path" >/dev/null 2>&1 && continue
+    left+=("$path")
+  done <<<"$files"
+  [ ${#left[@]} -eq 0 ] && pass || fail "left after apt-get remove: ${left[*]}"
+elif [ "$mode" = windows ]; then
   zip=$target
   (cd "$work" && unzip -q "$zip") || fail "cannot unpack $zip"
   dir=$work/kestrel-1.0.0.1-win64
@@ -45,10 +181,6 @@ else
   [ -L "$work/prefix/bin/kestrel" ] && pass || fail "no bin/kestrel symlink"
   PATH=$work/prefix/bin:$PATH kestrel gray.jpg rgb.jpg cmyk.jpg
 fi
-for name in gray:sGray rgb:sRGB cmyk:Kestrel; do
-  pdf=${name%%:*}.pdf want=${name#*:}
-  subject=$(pdfinfo "$pdf" 2>/dev/null | sed -n 's/^Subject: *//p')
-  [[ "$subject" == "$want"* ]] && pass || fail "$pdf: default profile not used (subject '$subject')"
-done
+if [ "$mode" = windows ] || [ "$mode" = posix ]; then check_defaults "$mode"; fi
 echo "$checks passed, $failures failed"
 [ "$failures" -eq 0 ]
