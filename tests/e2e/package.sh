@@ -180,6 +180,19 @@ else
   cmake --install "$build" --prefix "$work/prefix" >/dev/null || fail "cmake --install failed"
   [ -L "$work/prefix/bin/kestrel" ] && pass || fail "no bin/kestrel symlink"
   PATH=$work/prefix/bin:$PATH kestrel gray.jpg rgb.jpg cmyk.jpg
+  # The manual page: installed, rendered without a warning, naming every
+  # option that --help lists.
+  man=$work/prefix/share/man/man1/kestrel.1
+  [ -f "$man" ] && pass || fail "no manual page in share/man/man1"
+  warnings=$(groff -ww -man -Tutf8 "$man" 2>&1 >/dev/null)
+  [ -z "$warnings" ] && pass || fail "the manual page renders with warnings: $warnings"
+  manual=$(groff -man -Tutf8 -P-cbou "$man" 2>/dev/null)
+  options=$("$work/prefix/bin/kestrel" --help | grep -oE '^ +(-[[:alnum:]], )?--[a-z-]*' | grep -oE -- '--[a-z-]*')
+  [ -n "$options" ] && pass || fail "--help lists no option"
+  for option in $options; do
+    grep -qF -- "$option" <<<"$manual" && pass || fail "the manual page does not name $option"
+  done
+  [ "$("$work/prefix/bin/kestrel" --version)" = "kestrel 1.0.0.1" ] && pass || fail "--version"
 fi
 if [ "$mode" = windows ] || [ "$mode" = posix ]; then check_defaults "$mode"; fi
 echo "$checks passed, $failures failed"

@@ -127,7 +127,10 @@ program=$program_saved
 mkdir -p "$work/failures/sub dir" "$work/failures/folder.jpg" && cd "$work/failures"
 cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt . && cp "$inputs"/gray.jpg "sub dir/"
 kestrel notes.txt fake.jpg missing.jpg folder.jpg rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
-[ $? -eq 0 ] && pass || fail "failures: exit code not 0"
+status=$?
+# The POSIX program says something failed; kestrel.exe always exits 0.
+if [ "$mode" = posix ]; then want_status=1; else want_status=0; fi
+[ $status -eq $want_status ] && pass || fail "failures: exit code $status, want $want_status"
 if [ "$mode" = posix ]; then
   printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg > want.txt
   cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(cat stderr.txt)"
@@ -137,10 +140,53 @@ for f in notes.pdf fake.pdf missing.pdf folder.pdf; do
 done
 [ -f rgb.pdf ] && qpdf --check rgb.pdf >/dev/null 2>&1 && pass || fail "failures: rgb.pdf missing or broken"
 [ -f "sub dir/gray.pdf" ] && pass || fail "failures: sub dir/gray.pdf missing"
-# An empty argument ends the list.
+# An empty argument ends the list on Windows; the POSIX program reports it
+# like any file that cannot be converted and goes on.
 rm -f rgb.pdf "sub dir/gray.pdf"
 kestrel rgb.jpg "" "sub dir/gray.jpg" 2> stderr.txt
-[ -f rgb.pdf ] && [ ! -e "sub dir/gray.pdf" ] && pass || fail "an empty argument did not end the list"
+if [ "$mode" = wine ]; then
+  [ -f rgb.pdf ] && [ ! -e "sub dir/gray.pdf" ] && pass || fail "an empty argument did not end the list"
+fi
+
+# Linux names are bytes: every name converts, its PDF is the same bytes with
+# .pdf, its title and page label show the name as a UTF-8 terminal does, and
+# -v lists each PDF written. An empty argument and options in between.
+if [ "$mode" = posix ]; then
+  mkdir "$work/names" && cd "$work/names"
+  #           name (bytes)              title and label (as a terminal shows them)
+  name_cases=($'caf\xe9'                 $'caf\xef\xbf\xbd'
+              'scan\1'                  'scan\1'
+              'x"y'                     'x"y'
+              '"quoted'                 '"quoted'
+              'a "b c'                  'a "b c'
+              '-odd'                    '-odd'
+              $'\xf0\x9f\x93\xb7 (1)'   $'\xf0\x9f\x93\xb7 (1)'
+              $'tab\there'              $'tab\there')
+  names=()
+  for ((i = 0; i < ${#name_cases[@]}; i += 2)); do
+    cp -- "$inputs/rgb.jpg" "${name_cases[i]}.jpg" && names+=("${name_cases[i]}.jpg")
+  done
+  kestrel -v "${names[@]:0:2}" "" -- "${names[@]:2}" > stdout.txt 2> stderr.txt
+  status=$?
+  [ $status -eq 1 ] && pass || fail "names: exit code $status, want 1 (the empty argument)"
+  [ "$(cat stderr.txt)" = "Kestrel Error: " ] && pass || fail "names: messages were: $(cat stderr.txt)"
+  printf '%s.pdf\n' "${names[@]%.jpg}" | cmp -s - stdout.txt && pass ||
+    fail "names: -v printed: $(cat stdout.txt)"
+  # The title and the first page label are the same string, byte for byte.
+  label_is_title() {
+    perl -0777 -ne 'my $s = qr/\(((?:\\.|[^\\)])*)\)/s; my ($t) = /\/Title $s/; my ($p) = /\/P $s/;
+                    exit !(defined $t && defined $p && $t eq $p)' "$1"
+  }
+  for ((i = 0; i < ${#name_cases[@]}; i += 2)); do
+    pdf=./${name_cases[i]}.pdf
+    if [ ! -f "$pdf" ]; then fail "names: $(printf %q "$pdf") was not written"; continue; fi
+    qpdf --check "$pdf" >/dev/null 2>&1 && pass || fail "names: qpdf --check $(printf %q "$pdf")"
+    title=$(pdfinfo -enc UTF-8 "$pdf" 2>/dev/null | sed -n 's/^Title: *//p')
+    [ "$title" = "${name_cases[i + 1]}.jpg" ] && pass ||
+      fail "names: title of $(printf %q "$pdf") is $(printf %q "$title")"
+    label_is_title "$pdf" && pass || fail "names: the page label of $(printf %q "$pdf") is not its title"
+  done
+fi
 
 echo "e2e ($mode): $checks checks passed, $failures failed"
 echo "$checks passed, $failures failed"
