@@ -26,23 +26,20 @@ if(WIN32)
   return()
 endif()
 
-# The manual page and the changelog go compressed, as Debian policy wants them.
+# The manual page and the changelog go compressed, as Debian policy wants them;
+# cmake --install puts them in the same places.
 set(doc_dir ${CMAKE_BINARY_DIR}/doc)
+set(manual ${doc_dir}/kestrel.1.gz)
 set(changelog ${doc_dir}/changelog.gz)
-add_custom_command(OUTPUT ${changelog}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${doc_dir}
-  COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/resources/debian/changelog > ${changelog}
-  DEPENDS ${CMAKE_SOURCE_DIR}/resources/debian/changelog)
-set(doc_files ${changelog})
-if(EXISTS ${CMAKE_SOURCE_DIR}/docs/kestrel.1)
-  set(manual ${doc_dir}/kestrel.1.gz)
-  add_custom_command(OUTPUT ${manual}
+foreach(source docs/kestrel.1 resources/debian/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${doc_dir}/${name}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${doc_dir}
-    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/docs/kestrel.1 > ${manual}
-    DEPENDS ${CMAKE_SOURCE_DIR}/docs/kestrel.1)
-  list(APPEND doc_files ${manual})
-  install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
+    COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/${source} > ${doc_dir}/${name}.gz
+    DEPENDS ${CMAKE_SOURCE_DIR}/${source})
+endforeach()
+set(doc_files ${manual} ${changelog})
+install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 add_custom_target(kestrel_docs ALL DEPENDS ${doc_files})
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/resources/debian/copyright ${changelog}
         DESTINATION ${CMAKE_INSTALL_DOCDIR})

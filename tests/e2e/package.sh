@@ -182,11 +182,11 @@ else
   PATH=$work/prefix/bin:$PATH kestrel gray.jpg rgb.jpg cmyk.jpg
   # The manual page: installed, rendered without a warning, naming every
   # option that --help lists.
-  man=$work/prefix/share/man/man1/kestrel.1
+  man=$work/prefix/share/man/man1/kestrel.1.gz
   [ -f "$man" ] && pass || fail "no manual page in share/man/man1"
-  warnings=$(groff -ww -man -Tutf8 "$man" 2>&1 >/dev/null)
+  warnings=$(zcat "$man" | groff -ww -man -Tutf8 2>&1 >/dev/null)
   [ -z "$warnings" ] && pass || fail "the manual page renders with warnings: $warnings"
-  manual=$(groff -man -Tutf8 -P-cbou "$man" 2>/dev/null)
+  manual=$(zcat "$man" | groff -man -Tutf8 -P-cbou 2>/dev/null)
   options=$("$work/prefix/bin/kestrel" --help | grep -oE '^ +(-[[:alnum:]], )?--[a-z-]*' | grep -oE -- '--[a-z-]*')
   [ -n "$options" ] && pass || fail "--help lists no option"
   for option in $options; do
