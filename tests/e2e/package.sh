@@ -31,8 +31,6 @@ cd "$work/photos"
 if [ "$mode" = setup ]; then
   setup=$target
   wine() { WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$@"; }
-  key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel'
-  dir=${WINEPREFIX:-$HOME/.wine}/drive_c/Program\ Files/Kestrel
   sendto=$(wine winepath.exe -u "$(wine cmd.exe /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/SendTo
   # Send To entries: name, then the arguments the shortcut carries.
   entries=("Kestrel|" "Kestrel (photos upright)|--auto-orient")
@@ -45,7 +43,7 @@ if [ "$mode" = setup ]; then
     for want in 'FILEVERSION 1, 0, 0, 1' 'PRODUCTVERSION 1, 0, 0, 1' 'VALUE "ProductName", "Kestrel"' \
         'VALUE "ProductVersion", "1.0.0.1"' 'Subsystem'; do
       if [ "$want" = Subsystem ]; then
-        x86_64-w64-mingw32-objdump -p "$1" | grep -q 'Subsystem.*(Windows GUI)' && pass ||
+        grep -q 'Subsystem.*(Windows GUI)' <<<"$(x86_64-w64-mingw32-objdump -p "$1")" && pass ||
           fail "$(basename "$1") is not a GUI-subsystem program"
       else
         grep -qF "$want" <<<"$resources" && pass || fail "$(basename "$1") resources lack $want"
@@ -56,51 +54,66 @@ if [ "$mode" = setup ]; then
   }
   check_resources "$setup"
 
-  # A run that failed half-way may have left an install behind.
-  rm -rf "$dir" "$sendto/Kestrel.lnk" "$sendto/Kestrel (photos upright).lnk"
-  wine reg delete "$key" /f >/dev/null 2>&1
+  # Per machine (the default for an administrator) and per user: the switch
+  # given to setup.exe, the scope the uninstaller is told, the registry root and
+  # the install folder.
+  wine_dir() { wine winepath.exe -u "$1" | tr -d '\r'; }
+  local_appdata=$(wine cmd.exe /c echo %LOCALAPPDATA% | tr -d '\r')
+  scopes=("|AllUsers|HKLM|C:\\Program Files\\Kestrel"
+          "/CurrentUser|CurrentUser|HKCU|$local_appdata\\Programs\\Kestrel")
+  for scope in "${scopes[@]}"; do
+    IFS='|' read -r switch mode_name root windir <<<"$scope"
+    key="$root\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrel"
+    dir=$(wine_dir "$windir")
+    # A run that failed half-way may have left an install behind.
+    rm -rf "$dir" "$sendto/Kestrel.lnk" "$sendto/Kestrel (photos upright).lnk"
+    wine reg delete "$key" /f >/dev/null 2>&1
 
-  wine "$setup" /S && pass || fail "silent install failed"
-  echo "Installed in C:\\Program Files\\Kestrel:"
-  listing=$(cd "$dir" 2>/dev/null && find . -type f | sort)
-  echo "$listing"
-  [ "$listing" = "$(printf './%s\n' data/sCMYK.icc data/sGray.icc data/sRGB.icc kestrel.exe uninstall.exe)" ] &&
-    pass || fail "installed files differ from kestrel.exe, data\\ and uninstall.exe"
-  check_resources "$dir/uninstall.exe"
-  for entry in "${entries[@]}"; do
-    name=${entry%%|*} args=${entry#*|}
-    info=$(lnkinfo "$sendto/$name.lnk" 2>&1)
-    [ "$(sed -n 's/^\tLocal path\t*: //p' <<<"$info")" = 'C:\Program Files\Kestrel\kestrel.exe' ] && pass ||
-      fail "Send To '$name' does not point at the installed program: $info"
-    [ "$(sed -n 's/^\tCommand line arguments\t*: //p' <<<"$info")" = "$args" ] && pass ||
-      fail "Send To '$name' does not carry the arguments '$args'"
-  done
-  registry=$(wine reg query "$key" 2>&1 | tr -d '\r')
-  for want in 'DisplayName    REG_SZ    Kestrel' 'DisplayVersion    REG_SZ    1.0.0.1' \
-      'Publisher    REG_SZ    The Kestrel developers' 'DisplayIcon    REG_SZ    C:\Program Files\Kestrel\kestrel.exe,0' \
-      'UninstallString    REG_SZ    "C:\Program Files\Kestrel\uninstall.exe"' \
-      'QuietUninstallString    REG_SZ    "C:\Program Files\Kestrel\uninstall.exe" /S'; do
-    grep -qF "$want" <<<"$registry" && pass || fail "uninstall entry lacks $want: $registry"
-  done
+    wine "$setup" /S $switch && pass || fail "$mode_name: silent install failed"
+    echo "$mode_name: installed in $windir:"
+    listing=$(cd "$dir" 2>/dev/null && find . -type f | sort)
+    echo "$listing"
+    [ "$listing" = "$(printf './%s\n' data/sCMYK.icc data/sGray.icc data/sRGB.icc kestrel.exe uninstall.exe)" ] &&
+      pass || fail "$mode_name: installed files differ from kestrel.exe, data\\ and uninstall.exe"
+    check_resources "$dir/uninstall.exe"
+    for entry in "${entries[@]}"; do
+      name=${entry%%|*} args=${entry#*|}
+      info=$(lnkinfo "$sendto/$name.lnk" 2>&1)
+      [ "$(sed -n 's/^\tLocal path\t*: //p' <<<"$info")" = "$windir\\kestrel.exe" ] && pass ||
+        fail "$mode_name: Send To '$name' does not point at the installed program: $info"
+      [ "$(sed -n 's/^\tCommand line arguments\t*: //p' <<<"$info")" = "$args" ] && pass ||
+        fail "$mode_name: Send To '$name' does not carry the arguments '$args'"
+    done
+    registry=$(wine reg query "$key" 2>&1 | tr -d '\r')
+    for want in 'DisplayName    REG_SZ    Kestrel' 'DisplayVersion    REG_SZ    1.0.0.1' \
+        'Publisher    REG_SZ    The Kestrel developers' "DisplayIcon    REG_SZ    $windir\\kestrel.exe,0" \
+        "UninstallString    REG_SZ    \"$windir\\uninstall.exe\" /$mode_name" \
+        "QuietUninstallString    REG_SZ    \"$windir\\uninstall.exe\" /$mode_name /S"; do
+      grep -qF "$want" <<<"$registry" && pass || fail "$mode_name: uninstall entry lacks $want: $registry"
+    done
 
-  # Conversions as Send To starts them: the shortcut's arguments, then the photos.
-  for entry in "${entries[@]}"; do
-    name=${entry%%|*} args=${entry#*|}
-    # The upright entry's option comes with the orientation work; until the
-    # program takes it, only its shortcut is checked.
-    if [ -n "$args" ] && ! grep -qF -- "$args" "$here/../../src/driver/options.cpp"; then continue; fi
-    wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg
-    check_defaults "installed program through Send To '$name'"
-  done
+    # Conversions as Send To starts them: the shortcut's arguments, then the photos.
+    for entry in "${entries[@]}"; do
+      name=${entry%%|*} args=${entry#*|}
+      # The upright entry's option comes with the orientation work; until the
+      # program takes it, only its shortcut is checked.
+      if [ -n "$args" ] && ! grep -qF -- "$args" "$here/../../src/driver/options.cpp"; then continue; fi
+      wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg
+      check_defaults "$mode_name: installed program through Send To '$name'"
+    done
 
-  # The uninstaller runs in place only from a copy, given the folder after
-  # "_?=" at the very end of its command line, unquoted: two arguments joined
-  # by Wine's single space, so it finishes before wine returns.
-  cp "$dir/uninstall.exe" "$work/" && wine "$work/uninstall.exe" /S '_?=C:\Program' 'Files\Kestrel' &&
-    pass || fail "silent uninstall failed"
-  left=$(find "$dir" "$sendto" -iname '*kestrel*' 2>/dev/null)
-  [ -z "$left" ] && pass || fail "left after uninstall: $left"
-  wine reg query "$key" >/dev/null 2>&1 && fail "uninstall entry left in the registry" || pass
+    # The quiet uninstall command, run in place: from a copy, given the folder
+    # after "_?=" at the very end of its command line, unquoted (its words as
+    # separate arguments, which Wine joins with single spaces), so it has
+    # finished when wine returns.
+    quiet=$(sed -n 's/^ *QuietUninstallString *REG_SZ *"[^"]*" //p' <<<"$registry")
+    read -r -a in_place <<<"_?=$windir"
+    cp "$dir/uninstall.exe" "$work/" && wine "$work/uninstall.exe" $quiet "${in_place[@]}" &&
+      pass || fail "$mode_name: silent uninstall failed"
+    left=$(find "$dir" "$sendto" -iname '*kestrel*' 2>/dev/null)
+    [ -z "$left" ] && pass || fail "$mode_name: left after uninstall: $left"
+    wine reg query "$key" >/dev/null 2>&1 && fail "$mode_name: uninstall entry left in the registry" || pass
+  done
 elif [ "$mode" = deb ]; then
   deb=$target
   echo "$(basename "$deb"):"
