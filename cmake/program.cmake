@@ -15,7 +15,9 @@ else()
 endif()
 target_link_libraries(kestrel PRIVATE kestrel_driver)
 
-add_custom_command(TARGET kestrel POST_BUILD
+# A target of its own (run by every build) rather than a post-build step, so a
+# changed profile reaches data/ even when the program itself is not relinked.
+add_custom_target(kestrel_profiles ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:kestrel>/data
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KESTREL_PROFILES} $<TARGET_FILE_DIR:kestrel>/data
   VERBATIM)

@@ -101,6 +101,44 @@ if cmp -s <(image_dictionary rgb.pdf) <(image_dictionary fill-bytes.pdf) &&
    [ -n "$(image_dictionary rgb.pdf)" ]; then
   pass; else fail "fill bytes: the image is described differently"; fi
 
+# PDFium (Chrome, Edge) draws samples as they are only under the one standard
+# sRGB profile; any other profile goes through a transform that bands smooth
+# gradients in large images. Each render at the image's pixel size must match
+# the decoded JPEG (CMYK: converted with its profile) and keep its levels.
+pdfium_package=${KESTREL_PDFIUM:-$here/../../build/pdfium/node_modules/@hyzyla/pdfium}
+check_pdfium() {
+  local pdf=$1 jpeg=$2 cmyk_profile=${3:-} rmse channel have want
+  rm -f pdfium.ppm reference.pnm
+  if ! node "$here/pdfium_render.mjs" "$pdfium_package" "$pdf" $(identify -format '%w %h' "$jpeg") pdfium.ppm \
+      2> pdfium-errors.txt; then
+    fail "PDFium cannot render $pdf (scripts/test installs it in build/pdfium): $(head -c 300 pdfium-errors.txt)"
+    return
+  fi
+  if [ -n "$cmyk_profile" ]; then
+    convert "$jpeg" -intent relative -black-point-compensation -profile "$cmyk_profile" \
+      -profile "$(dirname "$program")/data/sRGB.icc" reference.pnm
+  else
+    djpeg -pnm "$jpeg" > reference.pnm 2>/dev/null
+  fi
+  rmse=$(compare -metric RMSE pdfium.ppm reference.pnm null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  if [ -n "$rmse" ] && awk -v r="$rmse" 'BEGIN { exit !(r < 0.01) }'; then pass; else
+    fail "PDFium render of $pdf differs from $jpeg (normalized RMSE '${rmse:-none}')"; fi
+  [ -n "$cmyk_profile" ] && return
+  for channel in R G B; do
+    have=$(convert pdfium.ppm -channel $channel -separate -format %k info:)
+    want=$(convert reference.pnm -channel $channel -separate -format %k info:)
+    if [ $((have * 100)) -ge $((want * 95)) ]; then pass; else
+      fail "PDFium render of $pdf has $have $channel levels, $jpeg has $want"; fi
+  done
+}
+kestrel gradient.jpg 2> stderr.txt
+[ -s stderr.txt ] && fail "gradient: unexpected messages: $(cat stderr.txt)" || pass
+check_pdf defaults gradient gradient.jpg "900 x 600"
+check_pdfium gradient.pdf gradient.jpg
+check_pdfium rgb.pdf rgb.jpg
+check_pdfium gray.pdf gray.jpg
+check_pdfium cmyk.pdf cmyk.jpg "$(dirname "$program")/data/sCMYK.icc"
+
 # Profiles named on the command line, after the images, extension in any case.
 mkdir "$work/command-line" && cd "$work/command-line"
 cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/*.icc "$inputs"/*.ICM .
@@ -108,6 +146,23 @@ kestrel rgb.jpg gray.jpg gray-cie-l.icc lstar-rgb.ICM 2> stderr.txt
 [ -s stderr.txt ] && fail "command-line: unexpected messages: $(cat stderr.txt)" || pass
 check_pdf command-line rgb rgb.jpg "19.2 x 14.4"
 check_pdf command-line gray gray.jpg "64 x 48"
+# Each JPEG takes the profile of its kind, the last of a kind wins, and one that
+# does not load (cut short) or names another colour space (Lab) leaves the slot
+# as it was. Case (its PDFs in expected/command-line/CASE), then the arguments.
+cp "$inputs"/cmyk.jpg . && head -c 100 press-cmyk.icc > short-cmyk.icc
+declare -A page=([gray]="64 x 48" [rgb]="19.2 x 14.4" [cmyk]="23.04 x 23.04")
+while read -r case arguments; do
+  rm -f ./*.pdf
+  kestrel $arguments 2> stderr.txt
+  [ -s stderr.txt ] && fail "command-line/$case: unexpected messages: $(cat stderr.txt)" || pass
+  for jpeg in $arguments; do
+    [[ $jpeg == *.jpg ]] && check_pdf "command-line/$case" "${jpeg%.jpg}" "$jpeg" "${page[${jpeg%.jpg}]}"
+  done
+done <<'CASES'
+one-each   gray.jpg rgb.jpg cmyk.jpg lstar-rgb.ICM gray-cie-l.icc press-cmyk.icc
+last-wins  rgb.jpg cmyk.jpg proof-cmyk.icc press-cmyk.icc
+unusable   rgb.jpg cmyk.jpg press-cmyk.icc lab.icc short-cmyk.icc
+CASES
 
 # A program copied alone, with no data folder: no profile but the embedded one.
 mkdir -p "$work/alone/bin" "$work/alone/run" && cp "$program" "$work/alone/bin/"

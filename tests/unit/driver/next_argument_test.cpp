@@ -49,13 +49,15 @@ TEST(NextArgument, EmptyQuotedArgumentEndsTheList) {
 }
 
 TEST(NextArgument, OverLongArgumentIsCutAndFlagged) {
-    const std::string longest(PATH_BUFFER_UNITS - 1, 'x'), longer(300, 'y');
-    const std::string cut(PATH_BUFFER_UNITS - 1, 'y');
-    WideString text = wide(longest + " " + longer + " \"" + longer + "\"next.jpg");
+    // 261 units fit with the terminating zero; 262, one more, no longer do.
+    const std::string longest(PATH_BUFFER_UNITS - 1, 'x'), one_over(PATH_BUFFER_UNITS, 'z');
+    const std::string longer(300, 'y'), cut(PATH_BUFFER_UNITS - 1, 'y');
+    WideString text = wide(longest + " " + one_over + " " + longer + " \"" + longer + "\"next.jpg");
     const WCHAR* cursor = text.c_str();
     WCHAR token[PATH_BUFFER_UNITS];
     // The argument after a long one still starts after the whole of it.
-    const std::pair<std::string, int> expected[] = {{longest, 0}, {cut, 1}, {cut, 1}, {"next.jpg", 0}};
+    const std::pair<std::string, int> expected[] = {
+        {longest, 0}, {one_over.substr(1), 1}, {cut, 1}, {cut, 1}, {"next.jpg", 0}};
     for (const auto& e : expected) {
         int too_long = -1;
         ASSERT_NE(next_argument(&cursor, token, &too_long), nullptr);

@@ -26,6 +26,24 @@ TEST(PosixText, MultiByteToWideCharDecodesUtf8AndReplacesInvalidInput) {
     EXPECT_EQ(to_wide("a\x80" "b", 3), (WideString{u'a', 0xFFFD, u'b'}));
     EXPECT_EQ(to_wide("\xe6\x97", 2), (WideString{0xFFFD, 0xFFFD}));
     EXPECT_EQ(to_wide("\xc0\xaf", 2), (WideString{0xFFFD, 0xFFFD}));
+    // The edges of each range, as one valid value and its rejected neighbour;
+    // a rejected sequence gives one U+FFFD per byte.
+    const WCHAR R = 0xFFFD;
+    const struct {
+        const char* bytes;
+        WideString units;
+    } edges[] = {
+        {"\xed\x9f\xbf", {0xD7FF}}, {"\xed\xa0\x80", {R, R, R}},        // U+D7FF, U+D800
+        {"\xee\x80\x80", {0xE000}}, {"\xed\xbf\xbf", {R, R, R}},        // U+E000, U+DFFF
+        {"\xf4\x8f\xbf\xbf", {0xDBFF, 0xDFFF}}, {"\xf4\x90\x80\x80", {R, R, R, R}},  // U+10FFFF, U+110000
+        {"\xc2\x80", {0x80}}, {"\xc1\xbf", {R, R}},                   // shortest and overlong forms
+        {"\xe0\xa0\x80", {0x800}}, {"\xe0\x9f\xbf", {R, R, R}},
+        {"\xf0\x90\x80\x80", {0xD800, 0xDC00}}, {"\xf0\x8f\xbf\xbf", {R, R, R, R}},
+    };
+    for (const auto& edge : edges) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(edge.bytes)));
+        EXPECT_EQ(to_wide(edge.bytes, int(std::strlen(edge.bytes))), edge.units);
+    }
     // Size query, and a destination too small fails as on Windows.
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0), 4);
     WCHAR small[2];
