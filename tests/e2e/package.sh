@@ -128,11 +128,18 @@ elif [ "$mode" = deb ]; then
   depends=$(dpkg-deb -f "$deb" Depends)
   [[ $depends == *libc6* ]] && pass || fail "Depends not from dpkg-shlibdeps: '$depends'"
   # Every default profile that data/README.md lists has its origin and
-  # licence in the copyright file.
+  # licence in the copyright file: Zlib where the table says Zlib, another
+  # licence of its own where it does not.
   copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/kestrel/copyright)
-  for profile in $(sed -nE 's/^\| `([^`]+\.icc)` .*/\1/p' "$here/../../data/README.md"); do
-    grep -qx "Files: data/$profile" <<<"$copyright" && pass || fail "copyright says nothing of $profile"
-  done
+  profiles=0
+  while IFS='|' read -r profile licence; do
+    profiles=$((profiles + 1))
+    stated=$(awk -v files="Files: data/$profile" '$0 == files { on = 1 } on && /^License:/ { print $2; exit }' \
+             <<<"$copyright")
+    { [ "$licence" = Zlib ] && [ "$stated" = Zlib ]; } || { [ "$licence" != Zlib ] && [ -n "$stated" ] &&
+      [ "$stated" != Zlib ]; } && pass || fail "copyright gives $profile '$stated', data/README.md '$licence'"
+  done < <(sed -nE 's/^\| `([^`]+\.icc)` .*\| ([^|]+) \|$/\1|\2/p' "$here/../../data/README.md")
+  [ "$profiles" -ge 3 ] && pass || fail "data/README.md's table of profiles not found"
   report=$(lintian "$deb" 2>&1 | grep -v '^running with root privileges')
   echo "lintian: ${report:-no tags}"
   grep -q '^E:' <<<"$report" && fail "lintian errors" || pass
