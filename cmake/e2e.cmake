@@ -33,9 +33,7 @@ else()
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh posix ${CMAKE_BINARY_DIR})
   # The .deb installed on this machine and removed again: root or sudo, else skipped.
   if(TARGET package_deb)
-    add_test(NAME package_deb
-             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh deb
-                     ${CMAKE_BINARY_DIR}/kestrel_${PROJECT_VERSION}_amd64.deb)
+    add_test(NAME package_deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh deb ${KESTREL_DEB})
     set_tests_properties(package_deb PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
   endif()
 endif()

@@ -48,7 +48,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/resources/debian
 if(CMAKE_CXX_FLAGS MATCHES "sanitize" OR KESTREL_FUZZ)
   return()
 endif()
+execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE deb_architecture
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architecture})
 set(CPACK_PACKAGE_NAME kestrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR ${KESTREL_PUBLISHER})
@@ -67,11 +70,11 @@ photo's physical size, with an ICC colour profile: the photo's own, one named
 on the command line, or a default sRGB, gray or CMYK profile.")
 include(CPack)
 
-set(deb ${CMAKE_BINARY_DIR}/kestrel_${PROJECT_VERSION}_amd64.deb)
-add_custom_command(OUTPUT ${deb}
+set(KESTREL_DEB ${CMAKE_BINARY_DIR}/kestrel_${PROJECT_VERSION}_${deb_architecture}.deb)
+add_custom_command(OUTPUT ${KESTREL_DEB}
   COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   DEPENDS kestrel ${doc_files} ${KESTREL_PROFILES} ${CMAKE_SOURCE_DIR}/README.md
           ${CMAKE_SOURCE_DIR}/resources/debian/copyright ${CMAKE_BINARY_DIR}/CPackConfig.cmake
   VERBATIM)
-add_custom_target(package_deb ALL DEPENDS ${deb})
+add_custom_target(package_deb ALL DEPENDS ${KESTREL_DEB})
