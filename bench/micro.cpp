@@ -102,7 +102,7 @@ static void bm_scan_jpeg_profile(benchmark::State& state) {
 static void bm_convert_image(benchmark::State& state) {
     for (auto _ : state) {
         int ok = convert_image(small_path.c_str(), output_path.c_str(), profiles[0], profiles[1],
-                               profiles[2]);
+                               profiles[2], 0);
         if (!ok) state.SkipWithError("convert_image failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * small_bytes);

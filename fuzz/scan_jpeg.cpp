@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz_require(info.components >= 1 && info.components <= 255, "1 to 255 components");
         fuzz_require(info.width <= 65535 && info.height <= 65535, "sizes are 16-bit");
         fuzz_require(info.thumb_width <= 255 && info.thumb_height <= 255, "thumbnails are 8-bit");
+        // The page geometry indexes its table of matrices with it.
+        fuzz_require(info.orientation <= 8, "the orientation is 0 to 8");
         // The page size goes into the PDF with %.2f in a 256-byte buffer.
         fuzz_require(std::isfinite(info.width_pt) && std::isfinite(info.height_pt),
                      "the page size is finite");

@@ -1,9 +1,9 @@
 // One JPEG file to one single-page PDF: scan, choose the profile, then drive
 // the writer in its fixed order (document, content stream, image, end).
-#include <cstdio>
 #include <cstdlib>
 
 #include "driver/driver.h"
+#include "driver/page_content.h"
 #include "jpeg/jpeg.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_image.h"
@@ -24,7 +24,7 @@ static const IccProfile* choose_slot(uint32_t components, const IccProfile* gray
 
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
-                  const IccProfile* cmyk_profile) {
+                  const IccProfile* cmyk_profile, uint32_t convert_flags) {
     ImageInfo info;
     IccProfile* embedded_profile = nullptr;
     if (!scan_jpeg(input_path, &info, &embedded_profile)) {
@@ -41,8 +41,7 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path,
     if (profile == nullptr) profile = choose_slot(info.components, gray_profile, rgb_profile, cmyk_profile);
 
     PageSpec page;
-    page.width_pt = info.width_pt;
-    page.height_pt = info.height_pt;
+    page_size(&info, convert_flags, &page.width_pt, &page.height_pt);
     const WCHAR* name = path_file_name(input_path);
     int length = 0;
     while (name[length] != 0 && length < PAGE_LABEL_UNITS - 1) {
@@ -74,8 +73,7 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path,
     }
 
     char content[CONTENT_BYTES];
-    int content_length = snprintf(content, sizeof content, "q %.2f 0 0 %.2f 0 0 cm /Im0 Do Q",
-                                  info.width_pt, info.height_pt);
+    int content_length = page_content(&info, convert_flags, 0, content, CONTENT_BYTES);
     pdf_write_stream_object("<< /Length %ld >>", content, content_length);
     pdf_write_image(input_path, 0, 0);
     return pdf_end_document();

@@ -24,6 +24,9 @@ WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long);
 // part replaced by ".pdf" (appended when it has none). 0 when it would not fit
 // PATH_BUFFER_UNITS units.
 int make_output_path(const WCHAR* argument, WCHAR* output);
+// The page turned and mirrored as the photo's EXIF orientation says.
+constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;
+
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
-                  const IccProfile* cmyk_profile);
+                  const IccProfile* cmyk_profile, uint32_t convert_flags);

@@ -7,6 +7,8 @@
 const OptionSpec option_table[] = {
     {OPTION_VERBOSE, "-v", "--verbose", OPTION_POSIX_ONLY, nullptr,
      "print the path of each PDF written"},
+    {OPTION_AUTO_ORIENT, nullptr, "--auto-orient", 0, nullptr,
+     "turn each page as the photo's EXIF orientation says"},
     {OPTION_HELP, "-h", "--help", OPTION_POSIX_ONLY, nullptr, "show this help and exit"},
     {OPTION_VERSION, "-V", "--version", OPTION_POSIX_ONLY, nullptr, "show the version and exit"},
     {OPTION_END_OF_OPTIONS, nullptr, "--", OPTION_POSIX_ONLY, nullptr,

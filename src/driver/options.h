@@ -12,6 +12,7 @@ constexpr uint32_t OPTION_TAKES_VALUE = 2u;  // the next argument is its value
 
 enum OptionCode {
     OPTION_VERBOSE,
+    OPTION_AUTO_ORIENT,
     OPTION_HELP,
     OPTION_VERSION,
     OPTION_END_OF_OPTIONS,

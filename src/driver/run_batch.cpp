@@ -55,6 +55,7 @@ int make_output_path(const WCHAR* token, WCHAR* output) {
 struct BatchOptions {
     int posix;    // the POSIX program: its own options and exit status
     int verbose;
+    int auto_orient;
     int help;
     int version;
     int usage_error;
@@ -64,6 +65,7 @@ struct BatchOptions {
 static void take_option(const OptionSpec* option, BatchOptions* options) {
     switch (option->code) {
     case OPTION_VERBOSE: options->verbose = 1; break;
+    case OPTION_AUTO_ORIENT: options->auto_orient = 1; break;
     case OPTION_HELP: options->help = 1; break;
     case OPTION_VERSION: options->version = 1; break;
     case OPTION_END_OF_OPTIONS: break;
@@ -182,12 +184,13 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
 
     // Second pass: every other argument is an image.
     int failures = 0;
+    const uint32_t convert_flags = options.auto_orient ? CONVERT_AUTO_ORIENT : 0u;
     cursor = second_pass;
     options_ended = 0;
     while (next_operand(&cursor, token, &too_long, &options, &options_ended, 0) != nullptr) {
         if (!too_long && is_profile_argument(token)) continue;
         if (too_long || !make_output_path(token, output_path) ||
-            !convert_image(token, output_path, slots[0], slots[1], slots[2])) {
+            !convert_image(token, output_path, slots[0], slots[1], slots[2], convert_flags)) {
             report_failure(token);
             ++failures;
             continue;

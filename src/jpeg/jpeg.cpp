@@ -1,8 +1,9 @@
 // The JPEG header scanner: finds the start of image, then walks the marker
-// segments up to the start of scan, reading frame headers, the JFIF density and
-// the chunks of an embedded ICC profile. It never reads compressed data, and
-// trusts no length in the file: every move and every chunk placement is
-// computed in 64 bits and checked before it is used.
+// segments up to the start of scan, reading frame headers, the JFIF density,
+// the EXIF orientation and the chunks of an embedded ICC profile. It never
+// reads compressed data, and trusts no length in the file: every move, every
+// chunk placement and every EXIF read is computed in 64 bits and checked
+// before it is used.
 #include "jpeg/jpeg.h"
 
 #include <cstdlib>
@@ -17,12 +18,17 @@ static const uint64_t ICC_CHUNK_DATA = 65519;
 // The largest profile 255 chunks can carry; a larger declared size is a lie
 // and gets no buffer.
 static const uint64_t ICC_EMBEDDED_LIMIT = 255 * ICC_CHUNK_DATA;
+// IFD0's orientation entry: tag 0x0112, one SHORT (type 3).
+static const uint32_t ORIENTATION_TAG = 0x0112;
+static const uint32_t TIFF_SHORT = 3;
 
 // What the walk has learned so far; one per scan.
 struct ScanState {
     HANDLE file;
     IccProfile** profile;  // null: embedded profiles are ignored
     IccProfile* buffer;    // the profile being assembled, or null
+    uint32_t frame_code;  // of the last frame
+    uint32_t precision;   // bits per sample of the last frame
     uint32_t components;
     uint32_t width;
     uint32_t height;
@@ -31,6 +37,8 @@ struct ScanState {
     uint32_t y_density;
     uint32_t thumb_width;
     uint32_t thumb_height;
+    int exif_seen;  // only the first EXIF segment counts
+    uint32_t orientation;
 };
 
 // 1 when exactly `count` bytes were read.
@@ -53,6 +61,16 @@ static uint32_t read_u16(const unsigned char* bytes) {
     return ntohs(value);
 }
 
+// TIFF numbers come in either byte order.
+static uint32_t read_tiff_u16(const unsigned char* bytes, int big_endian) {
+    return big_endian ? uint32_t{bytes[0]} << 8 | bytes[1] : uint32_t{bytes[1]} << 8 | bytes[0];
+}
+
+static uint32_t read_tiff_u32(const unsigned char* bytes, int big_endian) {
+    return big_endian ? read_tiff_u16(bytes, 1) << 16 | read_tiff_u16(bytes + 2, 1)
+                      : read_tiff_u16(bytes + 2, 0) << 16 | read_tiff_u16(bytes, 0);
+}
+
 // Reads one byte at a time up to and including the pair 0xFF 0xD8. A pair
 // 0xFF x is consumed whole, so 0xFF 0xFF 0xD8 does not count.
 static int find_start_of_image(HANDLE file) {
@@ -71,9 +89,11 @@ static int is_frame_code(unsigned code) {
 
 // Start of frame; 8 bytes from the length field:
 //   0-1 length, 2 precision, 3-4 lines, 5-6 samples per line, 7 components.
-static int read_frame(ScanState* scan) {
+static int read_frame(ScanState* scan, unsigned code) {
     unsigned char field[8];
     if (!read_bytes(scan->file, field, sizeof field)) return 0;
+    scan->frame_code = code;
+    scan->precision = field[2];
     scan->height = read_u16(field + 3);
     scan->width = read_u16(field + 5);
     scan->components = field[7];
@@ -94,6 +114,67 @@ static int read_app0(ScanState* scan) {
         scan->thumb_height = field[15];
     }
     return move_by(scan->file, int64_t{read_u16(field)} - 16);
+}
+
+// IFD0 of an EXIF segment of `length` bytes (from its length field), the file
+// standing `*at` bytes into it, past the 8-byte TIFF header at byte 8:
+//   0-1 byte order "II" or "MM", 2-3 42, 4-7 offset of IFD0 from the header.
+// IFD0 is a 2-byte entry count and 12-byte entries:
+//   0-1 tag, 2-3 type, 4-7 count, 8-9 a SHORT value.
+// Only what lies inside the segment is read: a broken IFD leaves the
+// orientation 0. 0 when a read fails, with `*at` where the file stands.
+static int read_orientation(ScanState* scan, const unsigned char* tiff, int64_t length,
+                            int64_t* at) {
+    int big_endian;
+    if (memcmp(tiff, "MM\0*", 4) == 0)
+        big_endian = 1;
+    else if (memcmp(tiff, "II*\0", 4) == 0)
+        big_endian = 0;
+    else
+        return 1;
+    const int64_t ifd = 8 + int64_t{read_tiff_u32(tiff + 4, big_endian)};
+    if (ifd + 2 > length) return 1;
+    unsigned char count_field[2];
+    if (!move_by(scan->file, ifd - *at) || !read_bytes(scan->file, count_field, 2)) return 0;
+    *at = ifd + 2;
+    const uint32_t count = read_tiff_u16(count_field, big_endian);
+    for (uint32_t n = 0; n < count && *at + 12 <= length; ++n) {
+        unsigned char entry[12];
+        if (!read_bytes(scan->file, entry, sizeof entry)) return 0;
+        *at += 12;
+        if (read_tiff_u16(entry, big_endian) != ORIENTATION_TAG) continue;
+        const uint32_t value = read_tiff_u16(entry + 8, big_endian);
+        if (read_tiff_u16(entry + 2, big_endian) == TIFF_SHORT &&
+            read_tiff_u32(entry + 4, big_endian) == 1 && value >= 1 && value <= 8)
+            scan->orientation = value;
+        return 1;
+    }
+    return 1;
+}
+
+// APP1; the first one that starts "Exif\0\0" holds the orientation:
+//   0-1 length, 2-7 "Exif\0\0", 8-15 TIFF header. Every read stays inside
+// the segment, so the walk goes on as if it had been passed over.
+static int read_app1(ScanState* scan) {
+    unsigned char length_field[2];
+    if (!read_bytes(scan->file, length_field, sizeof length_field)) return 0;
+    const int64_t length = read_u16(length_field);
+    int64_t at = 2;
+    if (!scan->exif_seen && length >= 8) {
+        unsigned char identifier[6];
+        if (!read_bytes(scan->file, identifier, sizeof identifier)) return 0;
+        at = 8;
+        if (memcmp(identifier, "Exif\0\0", 6) == 0) {
+            scan->exif_seen = 1;
+            unsigned char tiff[8];
+            if (length >= 16) {
+                if (!read_bytes(scan->file, tiff, sizeof tiff)) return 0;
+                at = 16;
+                if (!read_orientation(scan, tiff, length, &at)) return 0;
+            }
+        }
+    }
+    return move_by(scan->file, length - at);
 }
 
 // One ICC chunk, its 16 header bytes already read; the file stands at its
@@ -155,9 +236,11 @@ static void walk_markers(ScanState* scan) {
         if (code == 0x00 || code == 0xD8 || code == 0xD9 || code == 0xDA)
             going = 0;
         else if (is_frame_code(code))
-            going = read_frame(scan);
+            going = read_frame(scan, code);
         else if (code == 0xE0)
             going = read_app0(scan);
+        else if (code == 0xE1)
+            going = read_app1(scan);
         else if (code == 0xE2)
             going = read_app2(scan);
         else if (code == 0x01 || (code >= 0xD0 && code <= 0xD7))
@@ -177,6 +260,7 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
     info->height = scan->height;
     info->thumb_width = scan->thumb_width;
     info->thumb_height = scan->thumb_height;
+    info->orientation = scan->orientation;
     double x_per_inch = 0.0;
     double y_per_inch = 0.0;
     if (scan->units == 1) {
@@ -193,6 +277,16 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
         info->width_pt = scan->width;
         info->height_pt = scan->height;
     }
+}
+
+// PDF's DCT filter hands readers 8-bit samples of the baseline, extended
+// sequential and progressive processes, Huffman or arithmetic coded; a reader
+// shows no other image, so a PDF holding one would be a failure reported as
+// success.
+static int readers_can_show(const ScanState* scan) {
+    const uint32_t code = scan->frame_code;
+    return scan->precision == 8 &&
+           (code == 0xC0 || code == 0xC1 || code == 0xC2 || code == 0xC9 || code == 0xCA);
 }
 
 int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
@@ -218,6 +312,7 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
             free(scan.buffer);
     }
     if (scan.components == 0 || scan.width == 0 || scan.height == 0) return 0;
+    if (!readers_can_show(&scan)) return 0;
     fill_info(&scan, info);
     return 1;
 }

@@ -15,8 +15,11 @@ struct ImageInfo {
     double height_pt;     // points, from the JFIF Y density
     uint32_t thumb_width;
     uint32_t thumb_height;
+    uint32_t orientation;  // EXIF 1-8, or 0 when absent, unreadable or out of range
 };
 
-// 1 with `info` filled, or 0. With `profile` non-null, an embedded ICC profile
-// (or null) is handed back there on every return after the extension test.
+// 1 with `info` filled, or 0, also for a last frame a PDF reader cannot show
+// (samples other than 8-bit, a lossless or hierarchical process). With
+// `profile` non-null, an embedded ICC profile (or null) is handed back there
+// on every return after the extension test.
 int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile);

@@ -3,8 +3,10 @@
 #   corpus.sh BUILD/kestrel [CORPUS]     (default ../shared/corpus; exit 77 when absent)
 # Every JPEG there is converted alone: it either converts into a PDF that qpdf
 # accepts and that gives the JPEG back byte for byte, or it is refused with one
-# message, and then libjpeg's djpeg must refuse it too. Every profile there is
-# named beside a gray, an RGB and a CMYK image, which must all convert.
+# message and exit status 1, and then either exiftool finds a frame that no PDF
+# reader shows (samples other than 8-bit, a lossless or hierarchical process)
+# or libjpeg's djpeg must refuse it too. Every profile there is named beside a
+# gray, an RGB and a CMYK image, which must all convert.
 set -uo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +21,7 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 converted=0
 refused=0
+unshowable=0
 undecodable=0
 profiles=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -51,6 +54,17 @@ check_pdf() {
   cmp -s "$work/extracted-000.jpg" "$jpeg" || { fail "$name: the image in the PDF is not the JPEG"; return 1; }
 }
 
+# Why no PDF reader would show the JPEG, as exiftool reads its frame; nothing
+# when readers show it.
+unshown_reason() {
+  local process bits
+  { read -r process; read -r bits; } < <(exiftool -s -s -s -n -EncodingProcess -BitsPerSample "$1" 2>/dev/null)
+  case ${process:-} in
+    3 | 5 | 6 | 7 | 11 | 13 | 14 | 15) echo "no PDF reader shows it: process SOF$process" ;;
+    *) [ -n "${bits:-}" ] && [ "$bits" != 8 ] && echo "no PDF reader shows it: $bits-bit samples" ;;
+  esac
+}
+
 # img2pdf/ holds sample files of another JPEG-to-PDF converter; this project
 # does not use them.
 while IFS= read -r -d '' file; do
@@ -62,19 +76,27 @@ while IFS= read -r -d '' file; do
       rm -f "$work/input.pdf"
       kestrel "$(basename "$copy")"
       status=$?
-      if [ $status -ne 0 ]; then fail "$name: exit status $status"; continue; fi
+      if [ $status -gt 1 ]; then fail "$name: exit status $status"; continue; fi
       if [ -s "$work/messages.txt" ]; then
         refused=$((refused + 1))
+        [ $status -eq 1 ] || fail "$name: refused with exit status $status"
         [ "$(wc -l < "$work/messages.txt")" -eq 1 ] || fail "$name: more than one message"
         [ -e "$work/input.pdf" ] && fail "$name: refused, but a PDF was written"
-        # A JPEG that libjpeg decodes must not be refused.
-        if djpeg "$copy" >/dev/null 2>"$work/djpeg.txt"; then
+        reason=$(unshown_reason "$copy")
+        if [ -n "$reason" ]; then
+          unshowable=$((unshowable + 1))
+          reasons[$reason]=$((${reasons[$reason]:-0} + 1))
+          echo "refused: $name ($reason)"
+        # Any other JPEG that libjpeg decodes must not be refused.
+        elif djpeg "$copy" >/dev/null 2>"$work/djpeg.txt"; then
           fail "$name: refused, but djpeg decodes it"
         else
           reason="djpeg: $(head -n 1 "$work/djpeg.txt" | sed 's/^djpeg: //')"
           reasons[$reason]=$((${reasons[$reason]:-0} + 1))
           echo "refused: $name ($reason)"
         fi
+      elif [ $status -ne 0 ]; then
+        fail "$name: exit status $status without a message"
       else
         check_pdf "$name" "$work/input.pdf" "$copy" && converted=$((converted + 1))
       fi
@@ -95,7 +117,7 @@ while IFS= read -r -d '' file; do
 done < <(find "$corpus" -path "$corpus/img2pdf" -prune -o -type f -print0 | sort -z)
 
 echo "corpus: $converted JPEGs converted ($undecodable of them with image data that libjpeg cannot decode)," \
-  "$refused refused, $profiles profiles used"
+  "$refused refused ($unshowable of them JPEGs no PDF reader shows), $profiles profiles used"
 for reason in "${!reasons[@]}"; do echo "  refused ${reasons[$reason]}: $reason"; done
 echo "corpus: $failures failures"
 [ "$failures" -eq 0 ] && [ $((converted + refused)) -gt 0 ]

@@ -178,19 +178,42 @@ check_pdf none rgb-icc rgb-icc.jpg "38.4 x 28.8"
 check_render rgb.pdf rgb.jpg 300
 program=$program_saved
 
+# --auto-orient, anywhere on the line: a photo with each EXIF orientation gets
+# the page a viewer shows it on, its JPEG unchanged. Rendered at four times its
+# resolution, where whole image pixels are drawn, the page must match the
+# picture turned by ImageMagick.
+mkdir "$work/orient" && cd "$work/orient" && cp "$inputs"/orient-?.jpg .
+kestrel orient-1.jpg orient-2.jpg orient-3.jpg orient-4.jpg --auto-orient orient-5.jpg \
+  orient-6.jpg orient-7.jpg orient-8.jpg 2> stderr.txt
+[ -s stderr.txt ] && fail "orient: unexpected messages: $(cat stderr.txt)" || pass
+for n in 1 2 3 4 5 6 7 8; do
+  if [ $n -le 4 ]; then size="48 x 32"; else size="32 x 48"; fi
+  check_pdf orient orient-$n orient-$n.jpg "$size"
+  rm -f rendered.ppm turned.ppm
+  pdftoppm -r 288 -singlefile orient-$n.pdf rendered >/dev/null 2>&1
+  convert orient-$n.jpg -auto-orient -scale 400% turned.ppm
+  rmse=$(compare -metric RMSE rendered.ppm turned.ppm null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p')
+  if [ -n "$rmse" ] && awk -v r="$rmse" 'BEGIN { exit !(r < 0.02) }'; then pass; else
+    fail "orient: orient-$n.pdf is not the picture turned (normalized RMSE '${rmse:-none}')"; fi
+done
+
 # Failures: one message each, nothing written for them, the batch goes on.
 mkdir -p "$work/failures/sub dir" "$work/failures/folder.jpg" && cd "$work/failures"
 cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt . && cp "$inputs"/gray.jpg "sub dir/"
-kestrel notes.txt fake.jpg missing.jpg folder.jpg rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
+# JPEGs no PDF reader shows: 12-bit samples, lossless, hierarchical.
+cp "$inputs"/twelve-bit.jpg "$inputs"/lossless.jpg "$inputs"/hierarchical.jpg .
+kestrel notes.txt fake.jpg missing.jpg folder.jpg twelve-bit.jpg lossless.jpg hierarchical.jpg \
+  rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
 status=$?
 # The POSIX program says something failed; kestrel.exe always exits 0.
 if [ "$mode" = posix ]; then want_status=1; else want_status=0; fi
 [ $status -eq $want_status ] && pass || fail "failures: exit code $status, want $want_status"
 if [ "$mode" = posix ]; then
-  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg > want.txt
+  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg twelve-bit.jpg \
+    lossless.jpg hierarchical.jpg > want.txt
   cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(cat stderr.txt)"
 fi
-for f in notes.pdf fake.pdf missing.pdf folder.pdf; do
+for f in notes.pdf fake.pdf missing.pdf folder.pdf twelve-bit.pdf lossless.pdf hierarchical.pdf; do
   [ -e "$f" ] && fail "failures: $f was created" || pass
 done
 [ -f rgb.pdf ] && qpdf --check rgb.pdf >/dev/null 2>&1 && pass || fail "failures: rgb.pdf missing or broken"

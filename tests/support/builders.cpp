@@ -44,6 +44,30 @@ std::vector<std::string> icc_chunks(const std::string& profile, size_t size) {
     return chunks;
 }
 
+std::string tiff16(uint32_t value, bool big_endian) {
+    return big_endian ? be16(value) : std::string{char(value & 0xFF), char(value >> 8 & 0xFF)};
+}
+
+std::string tiff32(uint32_t value, bool big_endian) {
+    return big_endian ? be32(value) : tiff16(value & 0xFFFF, false) + tiff16(value >> 16, false);
+}
+
+std::string ifd_entry(uint32_t tag, uint32_t type, uint32_t count, uint32_t value, bool big_endian) {
+    return tiff16(tag, big_endian) + tiff16(type, big_endian) + tiff32(count, big_endian) +
+           (type == 3 ? tiff16(value, big_endian) + std::string(2, '\0') : tiff32(value, big_endian));
+}
+
+std::string exif(const std::string& after_header, bool big_endian, uint32_t ifd_offset) {
+    return segment(0xE1, std::string("Exif\0\0", 6) + (big_endian ? "MM" : "II") +
+                             tiff16(42, big_endian) + tiff32(ifd_offset, big_endian) + after_header);
+}
+
+std::string exif_orientation(uint32_t orientation, bool big_endian) {
+    return exif(tiff16(1, big_endian) + ifd_entry(0x0112, 3, 1, orientation, big_endian) +
+                    tiff32(0, big_endian),
+                big_endian);
+}
+
 std::string scan_and_end() {
     return segment(0xDA, std::string("\x01\x01\x00\x00\x3F\x00", 6)) +
            std::string("\x12\x34\xFF\x00\x78", 5) + marker(0xD9);

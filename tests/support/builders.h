@@ -24,6 +24,15 @@ std::string jfif(uint32_t units, uint32_t x_density, uint32_t y_density, uint32_
 std::string icc_chunk(uint32_t sequence, uint32_t count, const std::string& data);
 // The profile cut into chunks of at most `size` data bytes, numbered from 1.
 std::vector<std::string> icc_chunks(const std::string& profile, size_t size = 65519);
+// EXIF pieces in either byte order: TIFF numbers, a 12-byte IFD entry with its
+// value in the first bytes of the value field, and an APP1 "Exif\0\0" segment
+// of TIFF header (IFD0 at `ifd_offset` from it) and `after_header`.
+std::string tiff16(uint32_t value, bool big_endian);
+std::string tiff32(uint32_t value, bool big_endian);
+std::string ifd_entry(uint32_t tag, uint32_t type, uint32_t count, uint32_t value, bool big_endian);
+std::string exif(const std::string& after_header, bool big_endian, uint32_t ifd_offset = 8);
+// An EXIF segment whose IFD0 holds the orientation alone, as cameras write it.
+std::string exif_orientation(uint32_t orientation, bool big_endian = true);
 // Start of scan, a few entropy-coded bytes (one stuffed 0xFF), end of image.
 std::string scan_and_end();
 // A whole file: start of image, `headers`, one frame, scan and end, the

@@ -18,14 +18,14 @@ struct ConvertImage : ::testing::Test {
     const IccProfile* cmyk = cmyk_block.get();
     const IccProfile* slots[3] = {gray, rgb, cmyk};  // as the batch hands them over
     void TearDown() override { std::filesystem::remove_all(dir); }
-    int convert_to(const std::filesystem::path& output, const std::string& name) {
+    int convert_to(const std::filesystem::path& output, const std::string& name, uint32_t flags = 0) {
         return convert_image(wide_path(dir / name).c_str(), wide_path(output).c_str(), slots[0], slots[1],
-                             slots[2]);
+                             slots[2], flags);
     }
     // Converts `jpeg` saved as `name`; the PDF text, or "" when it failed.
-    std::string convert(const std::string& name, const std::string& jpeg) {
+    std::string convert(const std::string& name, const std::string& jpeg, uint32_t flags = 0) {
         write_file(dir / name, jpeg);
-        return convert_to(dir / "out.pdf", name) ? read_file(dir / "out.pdf") : "";
+        return convert_to(dir / "out.pdf", name, flags) ? read_file(dir / "out.pdf") : "";
     }
 };
 
@@ -93,6 +93,39 @@ TEST_F(ConvertImage, PageAndContentStreamFollowTheResolution) {
     EXPECT_NE(pdf.find("/Title (\xFE\xFF" + std::string("\0I\0M\0G\0_\0000\0000\0000\0001\0.\0J\0P\0G", 24) + ")"),
               std::string::npos);
     EXPECT_NE(pdf.find("0 << /P (\xFE\xFF" + std::string("\0I\0M\0G", 6)), std::string::npos);
+}
+
+// --auto-orient turns the page for EXIF orientations 2-8 only; every other
+// conversion keeps the unturned page and stream, byte for byte.
+TEST_F(ConvertImage, AutoOrientTurnsOnlyWhenAskedAndGiven) {
+    const std::string plain = "/MediaBox [ 0 0 612.00 792.00 ]|q 612.00 0 0 792.00 0 0 cm /Im0 Do Q";
+    struct Case {
+        const char* what;
+        std::string headers;
+        uint32_t flags;
+        std::string page;  // MediaBox and content stream
+    } cases[] = {
+        {"not asked", exif_orientation(6), 0, plain},
+        {"no EXIF", "", CONVERT_AUTO_ORIENT, plain},
+        {"orientation 1", exif_orientation(1), CONVERT_AUTO_ORIENT, plain},
+        {"orientation 0, as phones write", exif_orientation(0), CONVERT_AUTO_ORIENT, plain},
+        {"orientation 9", exif_orientation(9, false), CONVERT_AUTO_ORIENT, plain},
+        {"orientation 6", exif_orientation(6, false), CONVERT_AUTO_ORIENT,
+         "/MediaBox [ 0 0 792.00 612.00 ]|q 0 -612.00 792.00 0 0 612.00 cm /Im0 Do Q"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string pdf = convert("p.jpg", jpeg_file(3, 612, 792, c.headers), c.flags);
+        size_t box = pdf.find("/MediaBox"), content = pdf.find("q ");
+        ASSERT_TRUE(box != std::string::npos && content != std::string::npos);
+        EXPECT_EQ(pdf.substr(box, pdf.find(']', box) + 1 - box) + "|" +
+                      pdf.substr(content, pdf.find(" Q", content) + 2 - content),
+                  c.page);
+    }
+    // Mirrored at a thousandth of a point wide: no "-0.00" in the matrix.
+    std::string tiny = convert("t.jpg", jpeg_file(3, 1, 1, jfif(1, 65535, 65535) + exif_orientation(3)),
+                               CONVERT_AUTO_ORIENT);
+    EXPECT_NE(tiny.find("q 0.00 0 0 0.00 0.00 0.00 cm /Im0 Do Q"), std::string::npos);
 }
 
 TEST_F(ConvertImage, FailuresLeaveNoOutputOrAnUnfinishedOne) {
