@@ -26,7 +26,8 @@ check_defaults() {
   done
 }
 
-mkdir -p "$work/photos" && cp "$here/inputs/gray.jpg" "$here/inputs/rgb.jpg" "$here/inputs/cmyk.jpg" "$work/photos/"
+mkdir -p "$work/photos" &&
+  cp "$here/inputs/gray.jpg" "$here/inputs/rgb.jpg" "$here/inputs/cmyk.jpg" "$here/inputs/orient-6.jpg" "$work/photos/"
 cd "$work/photos"
 if [ "$mode" = setup ]; then
   setup=$target
@@ -92,15 +93,19 @@ if [ "$mode" = setup ]; then
       grep -qF "$want" <<<"$registry" && pass || fail "$mode_name: uninstall entry lacks $want: $registry"
     done
 
-    # Conversions as Send To starts them: the shortcut's arguments, then the photos.
+    # Conversions as Send To starts them: the shortcut's arguments, then the
+    # photos. A photo stored turned (orientation 6, 48 x 32) gets an upright
+    # page only through the upright entry.
+    pages=()
     for entry in "${entries[@]}"; do
       name=${entry%%|*} args=${entry#*|}
-      # The upright entry's option comes with the orientation work; until the
-      # program takes it, only its shortcut is checked.
-      if [ -n "$args" ] && ! grep -qF -- "$args" "$here/../../src/driver/options.cpp"; then continue; fi
-      wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg
+      wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg orient-6.jpg
       check_defaults "$mode_name: installed program through Send To '$name'"
+      pages+=("$(pdfinfo orient-6.pdf 2>&1 | sed -n 's/^Page size: *//p')")
+      rm -f orient-6.pdf
     done
+    [ "${pages[*]}" = "48 x 32 pts 32 x 48 pts" ] && pass ||
+      fail "$mode_name: pages of orient-6.jpg through the two entries: ${pages[*]}"
 
     # The quiet uninstall command, run in place: from a copy, given the folder
     # after "_?=" at the very end of its command line, unquoted (its words as
