@@ -22,9 +22,20 @@ if(WIN32)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh windows
                    ${CMAKE_BINARY_DIR}/kestrel-${PROJECT_VERSION}-win64.zip)
   set_tests_properties(package_windows PROPERTIES ENVIRONMENT "KESTREL_WINE=${KESTREL_WINE}")
+  add_test(NAME setup_windows
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh setup
+                   ${CMAKE_BINARY_DIR}/kestrel-${PROJECT_VERSION}-setup.exe)
+  # Installs into the shared Wine prefix, so nothing else runs beside it there.
+  set_tests_properties(setup_windows PROPERTIES ENVIRONMENT "KESTREL_WINE=${KESTREL_WINE}"
+                       RUN_SERIAL TRUE)
 else()
   add_test(NAME install_posix
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh posix ${CMAKE_BINARY_DIR})
+  # The .deb installed on this machine and removed again: root or sudo, else skipped.
+  if(TARGET package_deb)
+    add_test(NAME package_deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh deb ${KESTREL_DEB})
+    set_tests_properties(package_deb PROPERTIES SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+  endif()
 endif()
 
 # Hostile input, POSIX program: faults in the middle of a batch, peak memory

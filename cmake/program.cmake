@@ -40,7 +40,6 @@ else()
   include(GNUInstallDirs)
   install(TARGETS kestrel DESTINATION ${CMAKE_INSTALL_LIBDIR}/kestrel)
   install(FILES ${KESTREL_PROFILES} DESTINATION ${CMAKE_INSTALL_LIBDIR}/kestrel/data)
-  install(FILES ${CMAKE_SOURCE_DIR}/docs/kestrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK ../${CMAKE_INSTALL_LIBDIR}/kestrel/kestrel

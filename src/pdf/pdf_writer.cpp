@@ -197,7 +197,8 @@ int pdf_end_document(void) {
                    pdf_writer.info_object);
         pdf_printf("startxref\r%lld\r%%%%EOF\r", static_cast<long long>(start));
     }
-    CloseHandle(pdf_writer.file);
+    // Closing hands the platform's last buffered bytes to the disk, so it can fail too.
+    if (!CloseHandle(pdf_writer.file)) pdf_writer.ok = 0;
     free(pdf_writer.grown_offsets);
     pdf_writer.grown_offsets = nullptr;
     pdf_writer.grown_capacity = 0;

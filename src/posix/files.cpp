@@ -3,7 +3,9 @@
 // flock, so a file this process holds open cannot be opened again. Handles
 // opened for reading only get a read-ahead buffer, as Windows' file cache
 // serves small reads without a trip to the kernel: the 512-byte reads of the
-// image copy and the scanner's header reads then cost a memcpy each.
+// image copy and the scanner's header reads then cost a memcpy each. Handles
+// opened for writing only get a write-behind buffer for the same reason; a
+// failed hand-over to the kernel fails the call that made it.
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,65 @@ static void detach_read_ahead(int fd) {
     }
 }
 
+constexpr size_t WRITE_BEHIND_BYTES = 64 * 1024;
+constexpr int WRITE_BEHIND_SLOTS = 4;  // write handles open at once; more go unbuffered
+
+// data[0, used) was written by the caller and has not reached the kernel yet.
+struct WriteBehind {
+    int fd;
+    size_t used;
+    unsigned char data[WRITE_BEHIND_BYTES];
+};
+
+static WriteBehind* write_behind[WRITE_BEHIND_SLOTS];
+
+static WriteBehind* write_behind_of(int fd) {
+    for (WriteBehind* slot : write_behind)
+        if (slot != nullptr && slot->fd == fd) return slot;
+    return nullptr;
+}
+
+static void attach_write_behind(int fd) {
+    for (WriteBehind*& slot : write_behind) {
+        if (slot != nullptr) continue;
+        slot = static_cast<WriteBehind*>(malloc(sizeof(WriteBehind)));
+        if (slot != nullptr) slot->fd = fd, slot->used = 0;
+        return;
+    }
+}
+
+static void detach_write_behind(int fd) {
+    for (WriteBehind*& slot : write_behind) {
+        if (slot != nullptr && slot->fd == fd) {
+            free(slot);
+            slot = nullptr;
+        }
+    }
+}
+
+// Write calls until all `count` bytes are in, retried when interrupted; `done`
+// counts what went in. 0 on an error or a write that takes nothing (a full disk).
+static int write_all(int fd, const unsigned char* data, size_t count, size_t* done) {
+    *done = 0;
+    while (*done < count) {
+        ssize_t n = write(fd, data + *done, count - *done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;
+        *done += static_cast<size_t>(n);
+    }
+    return 1;
+}
+
+// Hands the buffered bytes to the kernel; 0 when they did not all get there.
+// The buffer is emptied either way: the file is then short, and the call that
+// flushed reports it, as an unbuffered write would have.
+static int flush_write_behind(WriteBehind* behind) {
+    size_t done;
+    int ok = write_all(behind->fd, behind->data, behind->used, &done);
+    behind->used = 0;
+    return ok;
+}
+
 // One read call, retried when interrupted: the byte count, 0 at the end, -1 on error.
 static ssize_t read_once(int fd, void* buffer, size_t count) {
     ssize_t n;
@@ -119,6 +180,8 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         return INVALID_HANDLE_VALUE;
     }
     if (mode == (O_RDONLY) && S_ISREG(st.st_mode)) attach_read_ahead(fd);
+    // A pipe's reader should see each write as it comes, so only files buffer.
+    if ((mode & O_ACCMODE) == O_WRONLY && S_ISREG(st.st_mode)) attach_write_behind(fd);
     return handle_of(fd);
 }
 
@@ -182,21 +245,36 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
                LPOVERLAPPED overlapped) {
     (void)overlapped;
     int fd = fd_of(file);
-    DWORD done = 0;
+    WriteBehind* behind = fd >= 0 ? write_behind_of(fd) : nullptr;
+    const unsigned char* in = static_cast<const unsigned char*>(buffer);
+    size_t done = 0;
     BOOL result = fd >= 0 ? TRUE : FALSE;
-    while (result && done < count) {
-        ssize_t n = write(fd, static_cast<const char*>(buffer) + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) result = FALSE;
-        else done += static_cast<DWORD>(n);
+    if (result && behind == nullptr) result = write_all(fd, in, count, &done) ? TRUE : FALSE;
+    while (result && behind != nullptr && done < count) {
+        size_t rest = count - done;
+        if (behind->used == 0 && rest >= WRITE_BEHIND_BYTES) {
+            // A buffer's worth with nothing waiting goes straight through.
+            size_t n;
+            result = write_all(fd, in + done, rest, &n) ? TRUE : FALSE;
+            done += n;
+            break;
+        }
+        size_t n = WRITE_BEHIND_BYTES - behind->used < rest ? WRITE_BEHIND_BYTES - behind->used : rest;
+        memcpy(behind->data + behind->used, in + done, n);
+        behind->used += n;
+        done += n;
+        if (behind->used == WRITE_BEHIND_BYTES && !flush_write_behind(behind)) result = FALSE;
     }
-    if (written != nullptr) *written = done;
+    if (written != nullptr) *written = static_cast<DWORD>(done);
     return result;
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method) {
     int fd = fd_of(file);
     if (fd < 0 || method != FILE_CURRENT) return INVALID_SET_FILE_POINTER;
+    // The kernel's position must include what is still buffered.
+    WriteBehind* behind = write_behind_of(fd);
+    if (behind != nullptr && !flush_write_behind(behind)) return INVALID_SET_FILE_POINTER;
     int64_t move = distance;
     if (distance_high != nullptr)
         move = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distance_high)) << 32) |
@@ -233,6 +311,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
 DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
     int fd = fd_of(file);
     struct stat st;
+    WriteBehind* behind = fd >= 0 ? write_behind_of(fd) : nullptr;
+    if (behind != nullptr && !flush_write_behind(behind)) return INVALID_FILE_SIZE;
     if (fd < 0 || fstat(fd, &st) != 0) return INVALID_FILE_SIZE;
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (size_high != nullptr) *size_high = static_cast<DWORD>(size >> 32);
@@ -250,7 +330,11 @@ BOOL CloseHandle(HANDLE handle) {
     int fd = fd_of(handle);
     if (fd < 0) return FALSE;
     detach_read_ahead(fd);
-    return close(fd) == 0 ? TRUE : FALSE;
+    // The last bytes may meet a full disk here; the handle closes all the same.
+    WriteBehind* behind = write_behind_of(fd);
+    int flushed = behind == nullptr || flush_write_behind(behind);
+    detach_write_behind(fd);
+    return close(fd) == 0 && flushed ? TRUE : FALSE;
 }
 
 // rename(2) replaces an existing file in one step, as MOVEFILE_REPLACE_EXISTING

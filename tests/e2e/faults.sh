@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fault tests of the POSIX program: each fault sits in the middle of a batch.
 #   faults.sh BUILD/kestrel
-# Disk full during the image copy, an output folder that cannot be written, an
+# Disk full during the image copy or at the close that writes the last buffered
+# bytes, an output folder that cannot be written, an
 # input deleted or replaced between its two scans, an input that is a folder,
 # an input another process holds locked. Each must give exactly one message,
 # no crash, exit code 1, and the good inputs around it converted correctly.
@@ -65,6 +66,16 @@ is_cut_in_image() {
   grep -aq '^%PDF-1.3' "$1" && grep -aq '/Subtype /Image' "$1" && ! grep -aq startxref "$1"
 }
 
+# A CMYK profile larger than a pipe holds (64 KB): the default one followed by
+# zeros, its size field (bytes 0-3) naming the whole.
+large_cmyk_profile() {
+  local size
+  { cat "$here/../../data/sCMYK.icc"; head -c 70000 /dev/zero; } > "$1"
+  size=$(stat -c %s "$1")
+  printf "$(printf '\\x%02x' $((size >> 24)) $((size >> 16 & 255)) $((size >> 8 & 255)) $((size & 255)))" |
+    dd of="$1" bs=1 conv=notrunc status=none
+}
+
 can_unshare=0
 if [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null; then can_unshare=1; fi
 
@@ -97,6 +108,35 @@ else
   skip "disk full: needs root and unshare -m to mount a small tmpfs"
 fi
 
+# --- Disk full when the output is closed: the whole PDF of a small input (49 KB)
+# waits in the write buffer, and only the close hands it to a 64 KB tmpfs that
+# the input's 40 KB already fill most of.
+new_case disk-full-at-close
+if [ $can_unshare -eq 1 ]; then
+  mkdir full
+  export program work
+  unshare -m bash -c '
+    mount -t tmpfs -o size=64k kestrel-full full || exit 99
+    { cat "'"$inputs"'/rgb.jpg"; head -c 40000 /dev/urandom; } > full/small.jpg || exit 98
+    timeout 120 "$program" a.jpg full/small.jpg b.jpg 2>"$work/stderr.txt"
+    status=$?
+    cp full/small.pdf "$work/disk-full-at-close-partial.pdf" 2>/dev/null
+    exit $status'
+  case_status=$?
+  case_messages=$(cat "$work/stderr.txt" 2>/dev/null)
+  if [ $case_status -ge 98 ] && [ $case_status -le 99 ]; then
+    skip "disk full at close: the tmpfs could not be set up"
+  else
+    check_outcome "disk full at close" full/small.jpg
+    if is_cut_in_image "$work/disk-full-at-close-partial.pdf"; then pass; else
+      fail "disk full at close: the output was not cut short"; fi
+    check_converted "disk full at close" a.jpg
+    check_converted "disk full at close" b.jpg
+  fi
+else
+  skip "disk full at close: needs root and unshare -m to mount a small tmpfs"
+fi
+
 # --- The same failure from a file size limit, which needs no privileges: the
 # write that crosses 64 KB fails (SIGXFSZ ignored, so it returns EFBIG).
 new_case size-limit
@@ -109,6 +149,19 @@ check_outcome "size limit" big.jpg
 if is_cut_in_image big.pdf; then pass; else fail "size limit: the output did not stop inside the image copy"; fi
 check_converted "size limit" a.jpg
 check_converted "size limit" b.jpg
+
+# --- The file size limit met at the close: a 49 KB PDF, all of it in the write
+# buffer until then, under a 16 KB limit that the other two PDFs stay within.
+new_case size-limit-at-close
+padded_jpeg small.jpg 40000
+(trap '' XFSZ; ulimit -f 16 && run_batch a.jpg small.jpg b.jpg
+ echo "$case_status" > status.txt; printf '%s' "$case_messages" > messages.txt)
+case_status=$(cat status.txt)
+case_messages=$(cat messages.txt)
+check_outcome "size limit at close" small.jpg
+if is_cut_in_image small.pdf; then pass; else fail "size limit at close: the output was not cut short"; fi
+check_converted "size limit at close" a.jpg
+check_converted "size limit at close" b.jpg
 
 # --- Output folder not writable. Root writes anywhere, so for root the folder
 # is bound read-only in a private mount namespace.
@@ -140,14 +193,15 @@ fi
 
 # --- Input deleted, or replaced by a non-JPEG, between the scan that plans
 # the document and the scan that copies the image. The PDF is a FIFO: the
-# program blocks writing the 71 KB embedded profile into it (a pipe holds
+# program blocks writing the 85 KB embedded profile into it (a pipe holds
 # 64 KB) until the reader drains it, and the reader changes the input first.
 # So the change lands after the first scan and before the second, every time.
 # The same run with the input left alone must convert, so the FIFO is not
 # what fails.
 for change in unchanged deleted replaced; do
   new_case "$change"
-  djpeg "$inputs/rgb.jpg" | cjpeg -icc "$here/../../data/sCMYK.icc" -outfile x.jpg
+  large_cmyk_profile large.icc
+  djpeg "$inputs/rgb.jpg" | cjpeg -icc large.icc -outfile x.jpg
   cp x.jpg original.jpg
   mkfifo x.pdf
   "$program" a.jpg x.jpg b.jpg 2>"$work/stderr.txt" &

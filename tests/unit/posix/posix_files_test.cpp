@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "support.h"
 #include "posix/win32_posix.h"
@@ -142,6 +144,79 @@ TEST(PosixReadAhead, ReadsAndMovesMatchTheFile) {
     EXPECT_EQ(SetFilePointer(file, -1000000, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), static_cast<DWORD>(position));
     EXPECT_TRUE(CloseHandle(file));
+}
+
+}  // namespace
+
+namespace {
+
+// Writes of any size, with relative moves and size queries between them, leave
+// the file holding every byte in order, whether a write is buffered, fills the
+// buffer, crosses it or goes straight through.
+TEST(PosixWriteBehind, WritesMovesAndSizesMatchTheBytes) {
+    auto dir = make_temp_dir("write-behind");
+    HANDLE file = CreateFileW(wide_path(dir / "out.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    // (bytes to write, then 1: ask the position, 2: ask the size, 0: nothing)
+    const uint32_t steps[][2] = {{10, 0},    {512, 1},    {65014, 0}, {512, 2}, {65536, 0},
+                                 {100, 0},   {70000, 1},  {0, 2},     {1, 0},   {131072, 0},
+                                 {65535, 0}, {512, 2},    {3, 0}};
+    std::string expected;
+    for (const auto& step : steps) {
+        SCOPED_TRACE("write " + std::to_string(step[0]));
+        std::string bytes;
+        for (uint32_t i = 0; i < step[0]; ++i)
+            bytes += static_cast<char>(((expected.size() + i) * 2654435761u) >> 24);
+        DWORD put = 0;
+        ASSERT_TRUE(WriteFile(file, bytes.data(), step[0], &put, nullptr));
+        EXPECT_EQ(put, step[0]);
+        expected += bytes;
+        DWORD high = 7;
+        if (step[1] == 1) {
+            EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), expected.size());
+        } else if (step[1] == 2) {
+            EXPECT_EQ(GetFileSize(file, &high), expected.size());
+        }
+    }
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(read_file(dir / "out.pdf"), expected);
+}
+
+// A full disk met when the buffered bytes go to the kernel fails the call that
+// sent them, whichever call it is; here the disk is a file size limit.
+TEST(PosixWriteBehind, AFailedHandOverFailsTheCallThatMadeIt) {
+    auto dir = make_temp_dir("write-behind-full");
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    void (*old_handler)(int) = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = before;
+    limit.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    enum Trigger { WRITE_FILLING_THE_BUFFER, MOVE, SIZE, CLOSE };
+    const std::string bytes(65536, 'x');
+    for (Trigger trigger : {WRITE_FILLING_THE_BUFFER, MOVE, SIZE, CLOSE}) {
+        SCOPED_TRACE("trigger " + std::to_string(trigger));
+        HANDLE file = CreateFileW(wide_path(dir / "out.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD put = 0;
+        // Past the limit, but only in the buffer so far.
+        EXPECT_TRUE(WriteFile(file, bytes.data(), 2000, &put, nullptr));
+        DWORD high = 0;
+        if (trigger == WRITE_FILLING_THE_BUFFER) {
+            EXPECT_FALSE(WriteFile(file, bytes.data(), 65536 - 2000, &put, nullptr));
+        } else if (trigger == MOVE) {
+            EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+        } else if (trigger == SIZE) {
+            EXPECT_EQ(GetFileSize(file, &high), INVALID_FILE_SIZE);
+        }
+        // The failed bytes are not offered again: the close then succeeds.
+        EXPECT_EQ(CloseHandle(file), trigger == CLOSE ? FALSE : TRUE);
+        EXPECT_EQ(std::filesystem::file_size(dir / "out.pdf"), 1000u);
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, old_handler);
 }
 
 }  // namespace
