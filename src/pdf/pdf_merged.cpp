@@ -17,13 +17,20 @@ constexpr int32_t CATALOG_OBJECT = 1;
 constexpr int32_t PAGE_TREE_OBJECT = 2;
 
 // One distinct profile: the hash and size of its bytes, the address of a
-// shared profile that has them (or null), and the object that holds them.
+// shared profile that has them (or null), a copy of an embedded one's bytes
+// (or null), and the object that holds them.
 struct MergedProfile {
     const IccProfile* shared;
+    unsigned char* copy;
     uint64_t hash;
     int32_t size;
     int32_t object;
 };
+
+// A hash only tells profiles apart: two that share one are compared byte for
+// byte, so an embedded profile's bytes are kept, up to this much in all. One
+// met past it gets a stream of its own; the document is never wrong.
+constexpr int64_t PROFILE_COPY_BYTES = 1024 * 1024;
 
 struct MergedDocument {
     int32_t* page_objects;  // a page's label object is the one before it
@@ -32,6 +39,7 @@ struct MergedDocument {
     MergedProfile* profiles;
     int32_t profile_count;
     int32_t profile_capacity;
+    int64_t copied_bytes;
     int32_t first_profile;  // the first page's, -1 for none
     int same_profile;
     WCHAR subject[ICC_DESCRIPTION_UNITS];
@@ -40,6 +48,7 @@ struct MergedDocument {
 static MergedDocument merged;
 
 static void release_tables(void) {
+    for (int32_t i = 0; i < merged.profile_count; i++) free(merged.profiles[i].copy);
     free(merged.page_objects);
     free(merged.profiles);
     merged = MergedDocument{};
@@ -91,6 +100,9 @@ static int32_t profile_entry(const IccProfile* profile, int shared) {
     for (int32_t i = 0; i < merged.profile_count; i++) {
         MergedProfile* known = &merged.profiles[i];
         if (known->hash != hash || known->size != size) continue;
+        const unsigned char* bytes = known->shared != nullptr ? icc_bytes(known->shared) : known->copy;
+        if (bytes == nullptr || memcmp(bytes, icc_bytes(profile), static_cast<size_t>(size)) != 0)
+            continue;
         if (shared && known->shared == nullptr) known->shared = profile;
         return i;
     }
@@ -102,13 +114,24 @@ static int32_t profile_entry(const IccProfile* profile, int shared) {
     merged.profiles = static_cast<MergedProfile*>(table);
     MergedProfile* entry = &merged.profiles[merged.profile_count];
     entry->shared = shared ? profile : nullptr;
+    entry->copy = nullptr;
+    if (!shared && merged.copied_bytes + size <= PROFILE_COPY_BYTES) {
+        entry->copy = static_cast<unsigned char*>(malloc(static_cast<size_t>(size) + 1));
+        if (entry->copy != nullptr) {
+            memcpy(entry->copy, icc_bytes(profile), static_cast<size_t>(size));
+            merged.copied_bytes += size;
+        }
+    }
     entry->hash = hash;
     entry->size = size;
     entry->object = pdf_writer.next_object;
     char dictionary[64];
     snprintf(dictionary, sizeof dictionary, "<< /N %d ", icc_component_count(profile));
     strcat(dictionary, "/Length %ld >>");
-    if (!pdf_write_stream_object(dictionary, icc_bytes(profile), size)) return -1;
+    if (!pdf_write_stream_object(dictionary, icc_bytes(profile), size)) {
+        free(entry->copy);
+        return -1;
+    }
     return merged.profile_count++;
 }
 
