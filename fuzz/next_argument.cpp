@@ -1,13 +1,40 @@
 // Fuzz target: next_argument over an arbitrary UTF-16 command line,
 // make_output_path and -o's temporary file name on the whole line and on each
 // argument, and -o / --output found as an option with a value in both programs.
+// On POSIX the input's bytes are also a file name, which must come back exactly.
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "driver/driver.h"
 #include "driver/options.h"
 #include "platform/path.h"
 #include "fuzz_input.h"
+#ifndef _WIN32
+#include "posix/names.h"
+
+// A name becomes one token the tokenizer cannot split or end early, and
+// comes back byte for byte; shown, it holds no escape and no lone surrogate.
+static void check_name_round_trip(const uint8_t* data, size_t size) {
+    std::string name(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+    std::u16string text = posix_name_to_wide(name.data(), name.size());
+    fuzz_require(!text.empty(), "every name is a token");
+    fuzz_require(text.find_first_of(u"\"\\") == std::u16string::npos || name.find('/') != std::string::npos,
+                 "no quote, and a backslash only for a slash");
+    fuzz_require(posix_native_path(text.c_str()) == name, "the name comes back byte for byte");
+    name_as_shown(text.data());
+    for (size_t i = 0; text[i] != 0; ++i) {
+        bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+        bool low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        fuzz_require(!low || (i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF),
+                     "shown, a low surrogate has its partner");
+        fuzz_require(!high || (text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF),
+                     "shown, a high surrogate has its partner");
+        fuzz_require(text[i] != 0xF022 && text[i] != 0xF05C, "shown, no escape is left");
+    }
+}
+#endif
 
 static bool is_end_of_argument(WCHAR unit, bool quoted) {
     return unit == 0 || (quoted ? unit == WIDE('"') : unit == WIDE(' '));
@@ -73,6 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The naming takes any text, not only what fits a token.
     check_output_path(line.data(), line.size() - 1);
     check_temporary_path(line.data(), static_cast<int>(size % 10000));
+#ifndef _WIN32
+    check_name_round_trip(data, size);
+#endif
 
     const WCHAR* cursor = line.data();
     const WCHAR* plain_cursor = line.data();  // the same walk without the too-long flag
