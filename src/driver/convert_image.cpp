@@ -12,7 +12,7 @@
 
 constexpr int CONTENT_BYTES = 256;
 
-const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
+static const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
                                      const IccProfile* rgb_profile,
                                      const IccProfile* cmyk_profile) {
     const IccProfile* slots[] = {gray_profile, rgb_profile, cmyk_profile};
@@ -22,34 +22,51 @@ const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profil
     return nullptr;
 }
 
-int convert_image(const WCHAR* input_path, const WCHAR* output_path,
-                  const IccProfile* gray_profile, const IccProfile* rgb_profile,
-                  const IccProfile* cmyk_profile, uint32_t convert_flags) {
-    ImageInfo info;
-    IccProfile* embedded_profile = nullptr;
-    if (!scan_jpeg(input_path, &info, &embedded_profile)) {
-        free(embedded_profile);
+int scan_and_choose_profile(const WCHAR* input_path, ImageInfo* info, IccProfile** embedded_profile,
+                            const IccProfile* gray_profile, const IccProfile* rgb_profile,
+                            const IccProfile* cmyk_profile, const IccProfile** chosen) {
+    *embedded_profile = nullptr;
+    *chosen = nullptr;
+    if (!scan_jpeg(input_path, info, embedded_profile)) {
+        free(*embedded_profile);
+        *embedded_profile = nullptr;
         return 0;
     }
     // A profile of a colour space the PDF cannot name (Lab, XYZ, ...) would be
     // written as /N 0, which no reader accepts: decide as if there were none.
-    if (embedded_profile != nullptr && icc_component_count(embedded_profile) == 0) {
-        free(embedded_profile);
-        embedded_profile = nullptr;
+    if (*embedded_profile != nullptr && icc_component_count(*embedded_profile) == 0) {
+        free(*embedded_profile);
+        *embedded_profile = nullptr;
     }
-    const IccProfile* profile = embedded_profile;
-    if (profile == nullptr) profile = choose_slot(info.components, gray_profile, rgb_profile, cmyk_profile);
+    *chosen = *embedded_profile;
+    if (*chosen == nullptr) *chosen = choose_slot(info->components, gray_profile, rgb_profile, cmyk_profile);
+    return 1;
+}
+
+void copy_label(WCHAR* label, const WCHAR* path) {
+    const WCHAR* name = path_file_name(path);
+    int length = 0;
+    while (name[length] != 0 && length < PAGE_LABEL_UNITS - 1) {
+        label[length] = name[length];
+        ++length;
+    }
+    label[length] = 0;
+    name_as_shown(label);
+}
+
+int convert_image(const WCHAR* input_path, const WCHAR* output_path,
+                  const IccProfile* gray_profile, const IccProfile* rgb_profile,
+                  const IccProfile* cmyk_profile, uint32_t convert_flags) {
+    ImageInfo info;
+    IccProfile* embedded_profile;
+    const IccProfile* profile;
+    if (!scan_and_choose_profile(input_path, &info, &embedded_profile, gray_profile, rgb_profile,
+                                 cmyk_profile, &profile))
+        return 0;
 
     PageSpec page;
     page_size(&info, convert_flags, &page.width_pt, &page.height_pt);
-    const WCHAR* name = path_file_name(input_path);
-    int length = 0;
-    while (name[length] != 0 && length < PAGE_LABEL_UNITS - 1) {
-        page.label[length] = name[length];
-        ++length;
-    }
-    page.label[length] = 0;
-    name_as_shown(page.label);
+    copy_label(page.label, input_path);
 
     DocumentSpec document;
     document.output_path = output_path;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "icc/icc.h"
+#include "jpeg/jpeg.h"
 #include "platform/win32.h"
 
 // A path of up to 261 units and its terminating zero.
@@ -30,9 +31,16 @@ constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;
 int convert_image(const WCHAR* input_path, const WCHAR* output_path,
                   const IccProfile* gray_profile, const IccProfile* rgb_profile,
                   const IccProfile* cmyk_profile, uint32_t convert_flags);
-// The profile of the first slot whose colour space has `components`, or null.
-const IccProfile* choose_slot(uint32_t components, const IccProfile* gray_profile,
-                              const IccProfile* rgb_profile, const IccProfile* cmyk_profile);
+// Scans a JPEG and chooses its profile, for one PDF or one page alike: the
+// embedded one unless its colour space is none a PDF can name, else the
+// first slot of the image's component count, else null. 0 when the scan
+// fails. *embedded_profile is the caller's to free (null on failure).
+int scan_and_choose_profile(const WCHAR* input_path, ImageInfo* info, IccProfile** embedded_profile,
+                            const IccProfile* gray_profile, const IccProfile* rgb_profile,
+                            const IccProfile* cmyk_profile, const IccProfile** chosen);
+// The file-name part of a path as a page label (cut to fit), shown as the
+// user sees the name.
+void copy_label(WCHAR* label, const WCHAR* path);
 
 // "~kestrel-NNNN.tmp" (number 0-9999) and its zero, in the output's folder.
 constexpr int TEMPORARY_NAME_UNITS = 18;

@@ -15,17 +15,6 @@
 constexpr int CONTENT_BYTES = 256;
 constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
 
-static void copy_label(WCHAR* label, const WCHAR* path) {
-    const WCHAR* name = path_file_name(path);
-    int length = 0;
-    while (name[length] != 0 && length < PAGE_LABEL_UNITS - 1) {
-        label[length] = name[length];
-        ++length;
-    }
-    label[length] = 0;
-    name_as_shown(label);
-}
-
 int make_temporary_path(const WCHAR* output_path, int number, WCHAR* temporary_path) {
     const WCHAR* name = path_file_name(output_path);
     int folder = static_cast<int>(name - output_path);
@@ -61,19 +50,11 @@ int add_merged_image(const WCHAR* input_path, const IccProfile* gray_profile,
                      const IccProfile* rgb_profile, const IccProfile* cmyk_profile,
                      uint32_t convert_flags) {
     ImageInfo info;
-    IccProfile* embedded_profile = nullptr;
-    if (!scan_jpeg(input_path, &info, &embedded_profile)) {
-        free(embedded_profile);
+    IccProfile* embedded_profile;
+    const IccProfile* profile;
+    if (!scan_and_choose_profile(input_path, &info, &embedded_profile, gray_profile, rgb_profile,
+                                 cmyk_profile, &profile))
         return 0;
-    }
-    // As in the single-file conversion: a profile of a colour space the PDF
-    // cannot name counts as none.
-    if (embedded_profile != nullptr && icc_component_count(embedded_profile) == 0) {
-        free(embedded_profile);
-        embedded_profile = nullptr;
-    }
-    const IccProfile* profile = embedded_profile;
-    if (profile == nullptr) profile = choose_slot(info.components, gray_profile, rgb_profile, cmyk_profile);
 
     PageSpec page;
     char content[CONTENT_BYTES];
