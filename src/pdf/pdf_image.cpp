@@ -82,8 +82,7 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         size = GetFileSize(jpeg, &size_high);
         // The high part matters: a 4 GiB file must not pass for a small one.
         refused = size_high != 0 || size > LARGEST_JPEG_BYTES ||
-                  pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES >
-                      (pdf_writer.grown_offsets != nullptr ? PDF_LARGEST_POSITION : INT32_MAX);
+                  pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit();
     }
     if (refused) {
         if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);

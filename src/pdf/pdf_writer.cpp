@@ -14,15 +14,14 @@ constexpr int OBJECT_HEADER_BYTES = 256;
 constexpr int PRINTF_BYTES = 2052;
 constexpr int TEXT_BYTES = 2048;
 
-// The furthest position the attached table can list.
-static int64_t position_limit(void) {
+int64_t pdf_position_limit(void) {
     return pdf_writer.grown_offsets != nullptr ? PDF_LARGEST_POSITION : INT32_MAX;
 }
 
 void pdf_write_bytes(const void* data, uint32_t length) {
     // A piece that would carry the file past the positions the table can hold
     // could never be listed in the cross-reference section, so it is refused.
-    if (static_cast<int64_t>(length) > position_limit() - pdf_writer.bytes_written) {
+    if (static_cast<int64_t>(length) > pdf_position_limit() - pdf_writer.bytes_written) {
         pdf_writer.ok = 0;
     } else {
         DWORD written = 0;

@@ -42,6 +42,9 @@ void pdf_end_object(void);
 // Attaches an empty grown table (0 when memory runs out); the end of the
 // document releases it.
 int pdf_attach_grown_offsets(void);
+// The furthest position the attached table can list: 32-bit for the fixed
+// table, PDF_LARGEST_POSITION for the grown one.
+int64_t pdf_position_limit(void);
 // An object whose number was taken earlier (next_object moved past it
 // without writing), written now; next_object stays where it is.
 void pdf_begin_reserved_object(int32_t number);
