@@ -305,15 +305,15 @@ for errno_case in ENOLCK:37 EOPNOTSUPP:95 EINVAL:22 EWOULDBLOCK:11; do
   check_converted "no locks (${errno_case%:*})" b.jpg
 done
 
-# --- -o: the disk fills inside one image of the document. The image and the
-# document are reported, the older book.pdf beside them stays as it was, and
-# no temporary file is left.
+# --- -o: the disk fills inside one image of the document, longer than what the
+# writer holds back. The image and the document are reported, the older
+# book.pdf beside them stays as it was, and no temporary file is left.
 new_case merge-disk-full
 if [ $can_unshare -eq 1 ]; then
   mkdir full
   unshare -m bash -c '
-    mount -t tmpfs -o size=256k kestrel-merge-full full || exit 99
-    { cat "'"$inputs"'/rgb.jpg"; head -c 163840 /dev/urandom; } > full/big.jpg || exit 98
+    mount -t tmpfs -o size=1m kestrel-merge-full full || exit 99
+    { cat "'"$inputs"'/rgb.jpg"; head -c 655360 /dev/urandom; } > full/big.jpg || exit 98
     echo "an older book" > full/book.pdf
     timeout 120 "$program" -o full/book.pdf a.jpg full/big.jpg b.jpg 2>"$work/stderr.txt"
     status=$?

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include "support.h"
+#include "posix/file_cache.h"
 #include "posix/win32_posix.h"
 
 namespace {
@@ -109,19 +110,22 @@ namespace {
 TEST(PosixReadAhead, ReadsAndMovesMatchTheFile) {
     auto dir = make_temp_dir("read-ahead");
     std::string bytes;
-    for (uint32_t i = 0; i < 300000; ++i) bytes += static_cast<char>((i * 2654435761u) >> 24);
+    for (uint32_t i = 0; i < 1200000; ++i) bytes += static_cast<char>((i * 2654435761u) >> 24);
     write_file(dir / "big.jpg", bytes);
     HANDLE file = CreateFileW(wide_path(dir / "big.jpg").c_str(), GENERIC_READ, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    // (move, read) pairs: small and large reads, moves back inside and before
-    // the buffered window, forward past it and past the end.
-    const int64_t steps[][2] = {{0, 10},    {65526, 70000}, {-1, 1},  {-70000, 2},
-                                {0, 1},     {0, 2},      {-3, 16},    {100, 512}, {-600, 4},
-                                {70000, 10}, {-131000, 3}, {0, 65536}, {5, 70000}, {-1, 1},
-                                {200000, 8}, {-8, 100},  {0, 0}};
+    // (move, read) pairs: small and large reads across the small first fill
+    // and the full ones after it, moves back inside and before the buffered
+    // window, forward past it and past the end.
+    const int64_t F = READ_AHEAD_FIRST_BYTES, B = READ_AHEAD_BYTES;
+    const int64_t steps[][2] = {{0, 10},      {F - 20, 30}, {-1, 1},      {-F, 2},
+                                {0, 1},       {0, 2},       {-3, 16},     {100, 512},
+                                {-600, 4},    {B, 10},      {-B, 3},      {0, B},
+                                {5, B + 100}, {-1, 1},      {-B, B - 512}, {0, 1024},
+                                {3 * B, 8},   {-8, 100},    {0, 0}};
     int64_t position = 0;
-    std::string chunk(80000, '\0');
+    std::string chunk(2 * READ_AHEAD_BYTES, '\0');
     for (const auto& step : steps) {
         SCOPED_TRACE("move " + std::to_string(step[0]) + " read " + std::to_string(step[1]));
         DWORD moved = SetFilePointer(file, static_cast<LONG>(step[0]), nullptr, FILE_CURRENT);
@@ -141,7 +145,7 @@ TEST(PosixReadAhead, ReadsAndMovesMatchTheFile) {
         position += got;
     }
     // A move before the start leaves the position alone.
-    EXPECT_EQ(SetFilePointer(file, -1000000, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(SetFilePointer(file, -10000000, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), static_cast<DWORD>(position));
     EXPECT_TRUE(CloseHandle(file));
 }
@@ -159,9 +163,10 @@ TEST(PosixWriteBehind, WritesMovesAndSizesMatchTheBytes) {
                               CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     // (bytes to write, then 1: ask the position, 2: ask the size, 0: nothing)
-    const uint32_t steps[][2] = {{10, 0},    {512, 1},    {65014, 0}, {512, 2}, {65536, 0},
-                                 {100, 0},   {70000, 1},  {0, 2},     {1, 0},   {131072, 0},
-                                 {65535, 0}, {512, 2},    {3, 0}};
+    const uint32_t W = WRITE_BEHIND_BYTES;
+    const uint32_t steps[][2] = {{10, 0},     {512, 1},      {W - 522, 0}, {512, 2}, {W, 0},
+                                 {100, 0},    {W + 4464, 1}, {0, 2},       {1, 0},   {2 * W, 0},
+                                 {W - 1, 0},  {512, 2},      {3, 0}};
     std::string expected;
     for (const auto& step : steps) {
         SCOPED_TRACE("write " + std::to_string(step[0]));
@@ -194,7 +199,7 @@ TEST(PosixWriteBehind, AFailedHandOverFailsTheCallThatMadeIt) {
     limit.rlim_cur = 1000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     enum Trigger { WRITE_FILLING_THE_BUFFER, MOVE, SIZE, CLOSE };
-    const std::string bytes(65536, 'x');
+    const std::string bytes(WRITE_BEHIND_BYTES, 'x');
     for (Trigger trigger : {WRITE_FILLING_THE_BUFFER, MOVE, SIZE, CLOSE}) {
         SCOPED_TRACE("trigger " + std::to_string(trigger));
         HANDLE file = CreateFileW(wide_path(dir / "out.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -205,7 +210,7 @@ TEST(PosixWriteBehind, AFailedHandOverFailsTheCallThatMadeIt) {
         EXPECT_TRUE(WriteFile(file, bytes.data(), 2000, &put, nullptr));
         DWORD high = 0;
         if (trigger == WRITE_FILLING_THE_BUFFER) {
-            EXPECT_FALSE(WriteFile(file, bytes.data(), 65536 - 2000, &put, nullptr));
+            EXPECT_FALSE(WriteFile(file, bytes.data(), WRITE_BEHIND_BYTES - 2000, &put, nullptr));
         } else if (trigger == MOVE) {
             EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
         } else if (trigger == SIZE) {
