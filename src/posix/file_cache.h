@@ -6,9 +6,9 @@
 #include <cstdint>
 
 constexpr size_t READ_AHEAD_FIRST_BYTES = 16 * 1024;  // a JPEG's header, as a rule
-constexpr size_t READ_AHEAD_BYTES = 256 * 1024;
+constexpr size_t READ_AHEAD_BYTES = 128 * 1024;  // 256 KiB measured no faster
 constexpr int READ_AHEAD_SLOTS = 8;  // read handles open at once; more go unbuffered
-constexpr size_t WRITE_BEHIND_BYTES = 256 * 1024;
+constexpr size_t WRITE_BEHIND_BYTES = 128 * 1024;
 constexpr int WRITE_BEHIND_SLOTS = 4;  // write handles open at once; more go unbuffered
 
 void cache_attach_reader(int fd);
