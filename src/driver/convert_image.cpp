@@ -2,6 +2,8 @@
 // driven in its fixed order (document, content stream, image, end).
 #include "driver/convert_image.h"
 
+#include "driver/archive_rules.h"
+#include "driver/messages.h"
 #include "driver/prepare_page.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_image.h"
@@ -10,6 +12,15 @@
 int convert_image(const WCHAR* input_path, const WCHAR* output_path, const ConvertSettings* settings) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared)) return 0;
+    const int archive = (settings->flags & CONVERT_PDFA) != 0;
+    const char* refusal = archive && settings->metadata.title[0] == 0 ? archive_title_refusal(prepared.page.label) : nullptr;
+    if (refusal != nullptr) {
+        note_failure_reason(refusal);
+        release_page(&prepared);
+        return 0;
+    }
+    pdf_use_metadata(&settings->metadata, archive);
+    pdf_use_creation_date(prepared.creation_date);
 
     DocumentSpec document;
     document.output_path = output_path;

@@ -3,6 +3,8 @@
 // replaces the output only once it is complete.
 #include "driver/merge_images.h"
 
+#include "driver/archive_rules.h"
+#include "driver/messages.h"
 #include "driver/output_path.h"
 #include "driver/prepare_page.h"
 #include "pdf/pdf_merged.h"
@@ -13,7 +15,17 @@ constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
 
 // The temporary file is created only under a name no file has, so no user
 // file is ever taken over; the next number is tried while the name is taken.
-int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path, const ConvertSettings* settings) {
+    WCHAR title[PAGE_LABEL_UNITS];
+    copy_label(title, output_path);
+    const int archive = (settings->flags & CONVERT_PDFA) != 0;
+    const char* refusal = archive && settings->metadata.title[0] == 0 ? archive_title_refusal(title) : nullptr;
+    if (refusal != nullptr) {
+        note_failure_reason(refusal);
+        return 0;
+    }
+    pdf_use_metadata(&settings->metadata, archive);
+    pdf_use_creation_date("");
     for (int n = 0; n < TEMPORARY_TRIES; ++n) {
         if (!make_temporary_path(output_path, n, temporary_path)) return 0;
         if (pdf_begin_merged(temporary_path)) return 1;
@@ -32,6 +44,8 @@ int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
 int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared)) return 0;
+    // The document's creation date is its first page's.
+    if (pdf_merged_page_count() == 0) pdf_use_creation_date(prepared.creation_date);
     int added = pdf_add_merged_page(&prepared.page, prepared.content, input_path, prepared.profile,
                                     prepared.embedded_profile == nullptr);
     release_page(&prepared);

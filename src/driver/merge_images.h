@@ -7,8 +7,9 @@
 
 // Begins the document for output_path; its temporary file's name goes to
 // temporary_path (PATH_BUFFER_UNITS units). 0 when it could not be begun
-// (nothing is left on disk).
-int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path);
+// (nothing is left on disk). The settings' metadata and --pdfa hold for the
+// whole document.
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path, const ConvertSettings* settings);
 // 1 when the image became the next page; 0 when it was left out and the
 // document goes on; -1 when the document failed with it.
 int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings);

@@ -6,8 +6,27 @@
 
 #include "driver/options.h"
 
+static const char* failure_reason;
+
+void note_failure_reason(const char* reason) {
+    failure_reason = reason;
+}
+
 void report_failure(const WCHAR* argument) {
-    MessageBoxW(nullptr, argument, WIDE("Kestrel Error"), MB_OK);
+    if (failure_reason == nullptr) {
+        MessageBoxW(nullptr, argument, WIDE("Kestrel Error"), MB_OK);
+        return;
+    }
+    // "PATH: REASON", the reason cut to what the line holds.
+    WCHAR text[PATH_BUFFER_UNITS + 160];
+    int n = 0;
+    while (argument[n] != 0 && n < PATH_BUFFER_UNITS) text[n] = argument[n], ++n;
+    for (const char* c = ": "; *c != 0; ++c) text[n++] = static_cast<WCHAR>(*c);
+    for (const char* c = failure_reason; *c != 0 && n < PATH_BUFFER_UNITS + 159; ++c)
+        text[n++] = static_cast<WCHAR>(*c);
+    text[n] = 0;
+    failure_reason = nullptr;
+    MessageBoxW(nullptr, text, WIDE("Kestrel Error"), MB_OK);
 }
 
 // ASCII text through the wide console call, in pieces of a fixed buffer.

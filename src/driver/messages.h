@@ -6,8 +6,11 @@
 #include "driver/settings.h"
 #include "platform/win32.h"
 
-// The message box captioned "Kestrel Error" that names what failed.
+// The message box captioned "Kestrel Error" that names what failed, and why
+// when a reason was noted since the last one.
 void report_failure(const WCHAR* argument);
+// Why the next failure reported happened (static ASCII text), or null.
+void note_failure_reason(const char* reason);
 // What is wrong with the command line: POSIX, two lines on standard error;
 // Windows, the failure message for the argument.
 void report_usage_error(const Settings* settings);

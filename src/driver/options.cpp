@@ -13,6 +13,20 @@ const OptionSpec option_table[] = {
      "print the path of each PDF written"},
     {nullptr, "--auto-orient", OPTION_CONVERT_FLAG, 0, CONVERT_AUTO_ORIENT, 0, nullptr,
      "turn each page as the photo's EXIF orientation says"},
+    // --- PDF/A and document metadata
+    {nullptr, "--pdfa", OPTION_CONVERT_FLAG, 0, CONVERT_PDFA, 0, nullptr,
+     "write PDF/A-1b documents; refuse images PDF/A-1 cannot carry"},
+    {nullptr, "--title", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.title), "TEXT",
+     "the title of every PDF (default: its file name)"},
+    {nullptr, "--author", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.author), "TEXT",
+     "the author of every PDF"},
+    {nullptr, "--subject", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.subject), "TEXT",
+     "the subject (default: the profile's description)"},
+    {nullptr, "--keywords", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.keywords), "TEXT",
+     "the keywords of every PDF"},
+    {nullptr, "--exif-date", OPTION_CONVERT_FLAG, 0, CONVERT_EXIF_DATE, 0, nullptr,
+     "creation date: when the photo was taken (EXIF)"},
+    // --- end of PDF/A and document metadata
     {"-h", "--help", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_HELP, 0, nullptr,
      "show this help and exit"},
     {"-V", "--version", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_VERSION, 0, nullptr,
@@ -60,6 +74,8 @@ void note_usage_error(Settings* settings, const char* what, const WCHAR* argumen
     settings->bad_argument[n] = 0;
 }
 
+static_assert(METADATA_TEXT_UNITS >= PATH_BUFFER_UNITS, "a text field holds any value");
+
 static void copy_value(WCHAR* field, const WCHAR* value) {
     int n = 0;
     while (value[n] != 0 && n < PATH_BUFFER_UNITS - 1) field[n] = value[n], ++n;
@@ -87,6 +103,15 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
             return note_usage_error(settings, "not a name ending in .pdf", value);
         copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
         break;
+    case OPTION_TEXT: {
+        WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
+        copy_value(field, value);
+        name_as_shown(field);  // as typed: no escapes, '/' on POSIX
+        // The XMP packet of --pdfa must say what the dictionary says.
+        if (pdf_xml_text(nullptr, 0, field) < 0)
+            return note_usage_error(settings, "text with a control character", value);
+        break;
+    }
     case OPTION_END_OF_OPTIONS: break;
     }
 }

@@ -4,8 +4,11 @@
 
 #include <cstdlib>
 
+#include "driver/archive_rules.h"
+#include "driver/messages.h"
 #include "driver/page_content.h"
 #include "driver/profiles.h"
+#include "jpeg/exif_date.h"
 #include "platform/path.h"
 
 // The embedded profile unless its colour space is none a PDF can name, else
@@ -21,12 +24,22 @@ static const IccProfile* choose_profile(PreparedPage* prepared, const ConvertSet
     return choose_slot(prepared->info.components, settings);
 }
 
+static void take_creation_date(const WCHAR* input_path, const ConvertSettings* settings,
+                               PreparedPage* prepared) {
+    prepared->creation_date[0] = 0;
+    ExifDate date;
+    if ((settings->flags & CONVERT_EXIF_DATE) && jpeg_exif_date(input_path, &date))
+        pdf_format_exif_date(prepared->creation_date, sizeof prepared->creation_date, &date);
+}
+
 int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared) {
     prepared->embedded_profile = nullptr;
     if (!scan_jpeg(input_path, &prepared->info, &prepared->embedded_profile)) {
         release_page(prepared);
         return 0;
     }
+    const IccProfile* own = prepared->embedded_profile;
+    const int unnamed_space = own != nullptr && icc_component_count(own) == 0;
     prepared->profile = choose_profile(prepared, settings);
     page_size(&prepared->info, settings->flags, &prepared->page.width_pt, &prepared->page.height_pt);
     prepared->content_length =
@@ -36,6 +49,14 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
         return 0;
     }
     copy_label(prepared->page.label, input_path);
+    const char* refusal =
+        settings->flags & CONVERT_PDFA ? archive_refusal(prepared, unnamed_space, settings) : nullptr;
+    if (refusal != nullptr) {
+        note_failure_reason(refusal);
+        release_page(prepared);
+        return 0;
+    }
+    take_creation_date(input_path, settings, prepared);
     return 1;
 }
 

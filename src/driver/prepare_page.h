@@ -5,6 +5,7 @@
 #include "driver/settings.h"
 #include "icc/icc.h"
 #include "jpeg/jpeg.h"
+#include "pdf/pdf_date.h"
 #include "pdf/pdf_document.h"
 
 constexpr int PAGE_CONTENT_BYTES = 256;
@@ -16,10 +17,12 @@ struct PreparedPage {
     PageSpec page;                 // size and label
     char content[PAGE_CONTENT_BYTES];  // the content stream that draws the image
     int content_length;
+    char creation_date[PDF_DATE_BYTES];  // --exif-date: the photo's, else empty
 };
 
-// 0 when the image cannot become a page (not a JPEG a reader can show, or
-// its content does not fit), with nothing left to release.
+// 0 when the image cannot become a page (not a JPEG a reader can show, its
+// content does not fit, or with --pdfa one PDF/A-1 cannot carry, its reason
+// noted for the message), with nothing left to release.
 int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared);
 void release_page(PreparedPage* prepared);
 // The file-name part of a path as a page label (cut to fit), shown as the

@@ -4,8 +4,30 @@
 #include "driver/read_settings.h"
 
 #include "driver/operands.h"
+#include "driver/options.h"
 #include "driver/profiles.h"
 #include "platform/files.h"
+
+// The reproducible-builds convention: with SOURCE_DATE_EPOCH set, every date
+// written is that instant (seconds since 1970, UTC). A value that is not such
+// a number up to the end of year 9999 is a usage error, never ignored.
+static void read_source_date(Settings* settings) {
+    WCHAR value[32];
+    const DWORD units = GetEnvironmentVariableW(WIDE("SOURCE_DATE_EPOCH"), value, 32);
+    if (units == 0) return;
+    int64_t seconds = 0;
+    int valid = units < 32;
+    for (DWORD i = 0; valid && i < units; ++i) {
+        valid = value[i] >= WIDE('0') && value[i] <= WIDE('9') && seconds <= 25340230079;
+        seconds = seconds * 10 + (value[i] - WIDE('0'));
+    }
+    if (!valid || seconds > 253402300799) {
+        if (units >= 32) value[0] = 0;
+        return note_usage_error(settings, "SOURCE_DATE_EPOCH is not a number of seconds", value);
+    }
+    settings->convert.metadata.fixed_date = 1;
+    settings->convert.metadata.fixed_seconds = seconds;
+}
 
 int read_settings(Settings* settings, uint32_t run_flags) {
     *settings = Settings{};
@@ -22,6 +44,7 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     int too_long = 0;
     while (next_operand(&walk, token, &too_long, settings) != nullptr)
         if (!too_long && is_profile_argument(token)) take_profile_argument(token, &settings->convert);
+    read_source_date(settings);
     return 1;
 }
 

@@ -82,7 +82,7 @@ static void finish_document(Run* run) {
 static void convert_inputs(Run* run) {
     const int merging = run->settings->output[0] != 0;
     // A document that cannot even be begun ends the run with its one message.
-    if (merging && !begin_merged_document(run->settings->output, run->temporary_path)) {
+    if (merging && !begin_merged_document(run->settings->output, run->temporary_path, &run->settings->convert)) {
         fail(run, run->settings->output);
         return;
     }

@@ -6,10 +6,13 @@
 
 #include "driver/next_argument.h"
 #include "icc/icc.h"
+#include "pdf/pdf_metadata.h"
 #include "platform/win32.h"
 
 // Conversion flags.
 constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;  // pages turned as the photos' EXIF orientation says
+constexpr uint32_t CONVERT_PDFA = 2u;         // PDF/A-1b documents; images it cannot carry refused
+constexpr uint32_t CONVERT_EXIF_DATE = 4u;    // the creation date from the photo's EXIF
 
 // The profile slots, by component count.
 enum ProfileSlot { GRAY_SLOT, RGB_SLOT, CMYK_SLOT, PROFILE_SLOTS };
@@ -20,6 +23,8 @@ struct ConvertSettings {
     // Named on the command line (the last of each kind wins), else the
     // defaults beside the program; owned by the run.
     IccProfile* profiles[PROFILE_SLOTS];
+    // --title, --author, --subject, --keywords; SOURCE_DATE_EPOCH.
+    DocumentMetadata metadata;
 };
 
 // Run flags.

@@ -85,6 +85,11 @@ int icc_component_count(const IccProfile* profile) {
     return 0;
 }
 
+int icc_major_version(const IccProfile* profile) {
+    if (profile == nullptr || profile->held < 9) return 0;
+    return icc_bytes(profile)[8];
+}
+
 // Offset of the first "desc" tag's text (its data + 12), or 0 when there is
 // none or its entry lies partly outside the held bytes.
 static uint64_t find_description_text(const IccProfile* profile) {

@@ -27,4 +27,6 @@ IccProfile* load_icc_profile(const WCHAR* path);
 int icc_is_valid(const IccProfile* profile);
 uint32_t icc_profile_size(const IccProfile* profile);
 int icc_component_count(const IccProfile* profile);
+// Byte 8: the major version of the ICC format the profile follows, 0 when unreadable.
+int icc_major_version(const IccProfile* profile);
 const WCHAR* icc_description(const IccProfile* profile);

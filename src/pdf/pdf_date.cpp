@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
@@ -45,4 +46,46 @@ void pdf_format_date(char* out, size_t capacity, time_t now) {
     snprintf(out, capacity, "D:%04ld%02d%02d%02d%02d%02d%c%02lld'%02lld'",
              static_cast<long>(local.tm_year) + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
              local.tm_min, local.tm_sec, offset_minutes < 0 ? '-' : '+', size / 60 % 100, size % 60);
+}
+
+// Howard Hinnant's inverse of days_from_civil.
+static void civil_from_days(long long days, long long* year, int* month, int* day) {
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const long long of_era = days - era * 146097;
+    const long long year_of_era = (of_era - of_era / 1460 + of_era / 36524 - of_era / 146096) / 365;
+    const long long of_year = of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const long long shifted_month = (5 * of_year + 2) / 153;
+    *day = static_cast<int>(of_year - (153 * shifted_month + 2) / 5 + 1);
+    *month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+    *year = year_of_era + era * 400 + (*month <= 2 ? 1 : 0);
+}
+
+void pdf_format_utc_date(char* out, size_t capacity, int64_t seconds) {
+    long long days = seconds / 86400, rest = seconds % 86400;
+    if (rest < 0) rest += 86400, --days;
+    long long year;
+    int month, day;
+    civil_from_days(days, &year, &month, &day);
+    snprintf(out, capacity, "D:%04lld%02d%02d%02lld%02lld%02lld+00'00'", year, month, day, rest / 3600,
+             rest / 60 % 60, rest % 60);
+}
+
+void pdf_format_exif_date(char* out, size_t capacity, const ExifDate* date) {
+    int written = snprintf(out, capacity, "D:%04d%02d%02d%02d%02d%02d", date->year, date->month,
+                           date->day, date->hour, date->minute, date->second);
+    if (!date->has_offset || written < 0 || static_cast<size_t>(written) >= capacity) return;
+    const int size = date->offset_minutes < 0 ? -date->offset_minutes : date->offset_minutes;
+    snprintf(out + written, capacity - static_cast<size_t>(written), "%c%02d'%02d'",
+             date->offset_minutes < 0 ? '-' : '+', size / 60, size % 60);
+}
+
+// "D:YYYYMMDDHHmmSS" and an optional "+HH'mm'": the digits rearranged.
+void pdf_xmp_date(char* out, size_t capacity, const char* pdf_date) {
+    const char* d = pdf_date + 2;
+    int written = snprintf(out, capacity, "%.4s-%.2s-%.2sT%.2s:%.2s:%.2s", d, d + 4, d + 6, d + 8,
+                           d + 10, d + 12);
+    if (strlen(d) < 21 || written < 0 || static_cast<size_t>(written) >= capacity) return;
+    snprintf(out + written, capacity - static_cast<size_t>(written), "%c%.2s:%.2s", d[14], d + 15,
+             d + 18);
 }

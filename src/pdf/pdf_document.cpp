@@ -4,13 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
-#include "pdf/pdf_date.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
-
-static const char PRODUCER[] = "Quillmark PDF Wrapper Ver 1.0";
 
 static int32_t font_object_count(uint32_t font_flags) {
     return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 3 : 0);
@@ -30,17 +26,22 @@ int pdf_begin_document(const DocumentSpec* document) {
     pdf_writer.file = open_file(document->output_path, GENERIC_WRITE, CREATE_ALWAYS);
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
     pdf_writer.ok = 1;
-    pdf_writer.bytes_written = 0;
-    // The four high bytes tell transfer programs that the file is binary.
-    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+    pdf_begin_bytes();
+    pdf_write_header();
 
     pdf_writer.next_object = 1;
     pdf_writer.info_object = pdf_writer.next_object + 1;
-    pdf_writer.first_font_object = pdf_writer.info_object + 1;
+    // An archive's XMP packet follows the information dictionary.
+    pdf_writer.metadata_object = pdf_writer.archive ? pdf_writer.info_object + 1 : 0;
+    pdf_writer.first_font_object = pdf_writer.info_object + 1 + (pdf_writer.archive ? 1 : 0);
     pdf_writer.pages_object = pdf_writer.first_font_object + font_object_count(document->font_flags);
     pdf_writer.first_page_object = pdf_writer.pages_object + 1 + (document->profile != nullptr ? 1 : 0);
     pdf_writer.first_content_object = pdf_writer.first_page_object + document->page_count;
     pdf_writer.first_image_object = pdf_writer.first_content_object + document->page_count;
+    // PDF/A-1 allows a device colour space only beside an output intent: an
+    // archive's image is drawn in its ICC profile itself.
+    const int drawn_in_profile = pdf_writer.archive && document->profile != nullptr;
+    pdf_writer.image_profile_object = drawn_in_profile ? pdf_writer.pages_object + 1 : 0;
 
     pdf_write_catalog(document);
     pdf_write_info(document->title, document->subject);
@@ -65,25 +66,15 @@ void pdf_write_catalog(const DocumentSpec* document) {
         pdf_printf(") >>\r");
     }
     pdf_printf("]\r>>\r");
+    if (pdf_writer.metadata_object != 0) pdf_printf("/Metadata %d 0 R\r", pdf_writer.metadata_object);
     pdf_printf(">>");
     pdf_end_object();
 }
 
-void pdf_write_info(const WCHAR* title, const WCHAR* subject) {
-    pdf_begin_object();
-    pdf_printf("<<\r/Title (");
-    pdf_write_text(title);
-    pdf_printf(")\r");
-    if (subject != nullptr) {
-        pdf_printf("/Subject (");
-        pdf_write_text(subject);
-        pdf_printf(")\r");
-    }
-    char date[PDF_DATE_BYTES];
-    pdf_format_date(date, sizeof date, time(nullptr));
-    pdf_printf("/Creator (%s)\r/Producer (%s)\r/ModDate (%s)\r/CreationDate (%s)\r>>", PRODUCER,
-               PRODUCER, date, date);
-    pdf_end_object();
+void pdf_write_header(void) {
+    // The four high bytes tell transfer programs that the file is binary. An
+    // XMP packet is a PDF 1.4 part.
+    pdf_printf("%%PDF-1.%d\r%%\xE2\xE3\xCF\xD3\r\n", pdf_writer.archive ? 4 : 3);
 }
 
 void pdf_write_fonts(uint32_t font_flags) {

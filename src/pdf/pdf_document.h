@@ -30,7 +30,11 @@ struct DocumentSpec {
 };
 
 int pdf_begin_document(const DocumentSpec* spec);
+// "%PDF-1.n" and the binary comment; 1.4 for an archive.
+void pdf_write_header(void);
 void pdf_write_catalog(const DocumentSpec* spec);
+// The information dictionary (title and subject unless the metadata replaces
+// them) and, for an archive, the XMP packet as the next object.
 void pdf_write_info(const WCHAR* title, const WCHAR* subject);
 void pdf_write_fonts(uint32_t font_flags);
 void pdf_write_pages(const DocumentSpec* spec);

@@ -22,6 +22,17 @@ static const char* colour_space_text(uint32_t components) {
     return "RGB";
 }
 
+// The device space, or in an archive the ICC profile's stream that the
+// writer names (PDF/A-1 allows device spaces only beside an output intent).
+static void colour_space(char* out, size_t capacity, uint32_t components) {
+    if (pdf_writer.image_profile_object == 0) {
+        snprintf(out, capacity, "/Device%s", colour_space_text(components));
+        return;
+    }
+    snprintf(out, capacity, "[ /ICCBased %d 0 R ]%s", static_cast<int>(pdf_writer.image_profile_object),
+             components == 4 ? " /Decode [ 1 0 1 0 1 0 1 0 ]" : "");
+}
+
 // The file name in the ANSI code page, with the three characters a PDF literal
 // string cannot hold bare escaped. 0 when the name needs more than 256 bytes.
 static int external_name(const WCHAR* path, char* escaped) {
@@ -50,7 +61,7 @@ static int copy_jpeg(HANDLE jpeg, uint32_t size) {
         if (!ReadFile(jpeg, block, count, &got, nullptr) || got != count) return 0;
         DWORD written = 0;
         if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
-        pdf_writer.bytes_written += count;
+        pdf_count_bytes(block, count);
         remaining -= count;
     }
     return 1;
@@ -90,12 +101,13 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         return 0;
     }
 
+    char space[96];
+    colour_space(space, sizeof space, info.components);
     char head[256];
     snprintf(head, sizeof head,
              "<<\r/Type /XObject\r/Subtype /Image\r/Width %d /Height %d\r/BitsPerComponent 8\r"
-             "/ColorSpace /Device%s\r",
-             static_cast<int>(info.width), static_cast<int>(info.height),
-             colour_space_text(info.components));
+             "/ColorSpace %s\r",
+             static_cast<int>(info.width), static_cast<int>(info.height), space);
     char smask[64] = "";
     if (smask_offset != 0)
         snprintf(smask, sizeof smask, "/SMask %d 0 R\r",
@@ -112,7 +124,7 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         int copied = copy_jpeg(jpeg, size);
         if (pdf_writer.ok && !copied) pdf_writer.ok = 0;
         CloseHandle(jpeg);
-        pdf_printf("\rendstream");
+        pdf_end_stream();
     }
     pdf_end_object();
     return pdf_writer.ok;

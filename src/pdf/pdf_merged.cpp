@@ -15,6 +15,7 @@
 // trailer's /Root is object 1.
 constexpr int32_t CATALOG_OBJECT = 1;
 constexpr int32_t PAGE_TREE_OBJECT = 2;
+constexpr int32_t ARCHIVE_LAST_OBJECT = 8388607;
 
 // One distinct profile: the hash and size of its bytes, the address of a
 // shared profile that has them (or null), a copy of an embedded one's bytes
@@ -59,9 +60,9 @@ int pdf_begin_merged(const WCHAR* path) {
     pdf_writer.ok = 0;
     pdf_writer.file = open_file(path, GENERIC_WRITE, CREATE_NEW);
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
-    pdf_writer.bytes_written = 0;
+    pdf_begin_bytes();
     pdf_writer.ok = pdf_attach_grown_offsets();
-    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+    pdf_write_header();
     pdf_writer.next_object = PAGE_TREE_OBJECT + 1;
     pdf_writer.info_object = 0;
     return pdf_writer.ok;
@@ -89,14 +90,16 @@ static uint64_t hash_bytes(const unsigned char* bytes, int32_t size) {
     return hash;
 }
 
-// The index of the profile's entry, written as a stream the first time; -1
-// when the document failed. A shared profile is hashed once at most.
-static int32_t profile_entry(const IccProfile* profile, int shared) {
+// The index of the entry of a profile met before, or -1 with its hash and
+// size for add_profile. A shared profile is hashed once at most.
+static int32_t find_profile(const IccProfile* profile, int shared, uint64_t* hash_out, int32_t* size_out) {
     if (shared)
         for (int32_t i = 0; i < merged.profile_count; i++)
             if (merged.profiles[i].shared == profile) return i;
     int32_t size = pdf_profile_stream_length(profile);
     uint64_t hash = hash_bytes(icc_bytes(profile), size);
+    *hash_out = hash;
+    *size_out = size;
     for (int32_t i = 0; i < merged.profile_count; i++) {
         MergedProfile* known = &merged.profiles[i];
         if (known->hash != hash || known->size != size) continue;
@@ -106,6 +109,11 @@ static int32_t profile_entry(const IccProfile* profile, int shared) {
         if (shared && known->shared == nullptr) known->shared = profile;
         return i;
     }
+    return -1;
+}
+
+// A new entry, its profile written as the next object; -1 when the document failed.
+static int32_t add_profile(const IccProfile* profile, int shared, uint64_t hash, int32_t size) {
     void* table = merged.profiles;
     if (!make_room(&table, merged.profile_count, &merged.profile_capacity, sizeof(MergedProfile))) {
         pdf_writer.ok = 0;
@@ -138,6 +146,9 @@ static int32_t profile_entry(const IccProfile* profile, int shared) {
 int pdf_add_merged_page(const PageSpec* page, const char* content, const WCHAR* image_path,
                         const IccProfile* profile, int shared) {
     if (!pdf_writer.ok) return 0;
+    // PDF/A-1 allows 8,388,607 objects: a page past them is left out, the
+    // document kept for the catalog, information and XMP objects still to come.
+    if (pdf_writer.archive && pdf_writer.next_object > ARCHIVE_LAST_OBJECT - 8) return 0;
     void* table = merged.page_objects;
     if (!make_room(&table, merged.page_count, &merged.page_capacity, sizeof(int32_t))) {
         pdf_writer.ok = 0;
@@ -145,15 +156,22 @@ int pdf_add_merged_page(const PageSpec* page, const char* content, const WCHAR* 
     }
     merged.page_objects = static_cast<int32_t*>(table);
 
+    uint64_t hash = 0;
+    int32_t size = 0;
+    int32_t entry = profile != nullptr ? find_profile(profile, shared, &hash, &size) : -1;
     // The image first: one refused before its object began leaves nothing
     // behind, so the page is left out and the document goes on.
     int64_t before = pdf_writer.bytes_written;
     int32_t image_object = pdf_writer.next_object;
+    // An archive's image is drawn in its profile: one met before, or the new
+    // stream that follows the image.
+    int32_t profile_object = entry >= 0 ? merged.profiles[entry].object : image_object + 1;
+    pdf_writer.image_profile_object = pdf_writer.archive && profile != nullptr ? profile_object : 0;
     if (!pdf_write_image(image_path, 0, 0)) {
         if (pdf_writer.bytes_written == before) pdf_writer.ok = 1;
         return 0;
     }
-    int32_t entry = profile != nullptr ? profile_entry(profile, shared) : -1;
+    if (profile != nullptr && entry < 0) entry = add_profile(profile, shared, hash, size);
     if (!pdf_writer.ok) return 0;
 
     if (merged.page_count == 0) {
@@ -206,7 +224,9 @@ static void write_catalog(void) {
                PAGE_TREE_OBJECT, merged.page_objects[0]);
     for (int32_t i = 0; i < merged.page_count; i++)
         pdf_printf("%d %d 0 R\r", i, merged.page_objects[i] - 1);
-    pdf_printf("]\r>>\r>>");
+    pdf_printf("]\r>>\r");
+    if (pdf_writer.metadata_object != 0) pdf_printf("/Metadata %d 0 R\r", pdf_writer.metadata_object);
+    pdf_printf(">>");
     pdf_end_reserved_object();
 }
 
@@ -222,8 +242,10 @@ int pdf_end_merged(const WCHAR* title) {
     if (merged.page_count == 0) pdf_writer.ok = 0;
     if (pdf_writer.ok) {
         write_page_tree();
-        write_catalog();
+        // The information dictionary comes next, and an archive's XMP packet after it.
         pdf_writer.info_object = pdf_writer.next_object;
+        pdf_writer.metadata_object = pdf_writer.archive ? pdf_writer.info_object + 1 : 0;
+        write_catalog();
         int subject = merged.same_profile && merged.first_profile >= 0;
         pdf_write_info(title, subject ? merged.subject : nullptr);
     }

@@ -36,7 +36,26 @@ void pdf_write_bytes(const void* data, uint32_t length) {
         if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) pdf_writer.ok = 0;
     }
     // The count grows whether or not the write succeeded.
+    pdf_count_bytes(data, length);
+}
+
+void pdf_count_bytes(const void* data, uint32_t length) {
     pdf_writer.bytes_written += length;
+    if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, data, length);
+}
+
+void pdf_begin_bytes(void) {
+    pdf_writer.bytes_written = 0;
+    pdf_hash_begin(&pdf_writer.hash);
+}
+
+void pdf_end_stream(void) {
+    // PDF/A-1 wants an end of line before endstream that no reader can take
+    // for a part of the data: a CR alone is not one.
+    if (pdf_writer.archive)
+        pdf_write_bytes("\r\nendstream", 11);
+    else
+        pdf_write_bytes("\rendstream", 10);
 }
 
 int pdf_attach_grown_offsets(void) {
@@ -182,9 +201,18 @@ int pdf_write_stream_object(const char* dictionary, const void* data, int32_t le
     pdf_printf(dictionary, static_cast<long>(length));
     pdf_printf("\rstream\r\n");
     pdf_write_bytes(data, static_cast<uint32_t>(length));
-    pdf_printf("\rendstream");
+    pdf_end_stream();
     pdf_end_object();
     return pdf_writer.ok;
+}
+
+// Both halves alike, as for a file that was never changed.
+static void write_id(void) {
+    unsigned char id[16];
+    pdf_hash_id(&pdf_writer.hash, id);
+    char hex[33];
+    for (int i = 0; i < 16; ++i) snprintf(hex + 2 * i, 3, "%02X", id[i]);
+    pdf_printf("/ID [ <%s> <%s> ]\r", hex, hex);
 }
 
 int pdf_end_document(void) {
@@ -200,8 +228,9 @@ int pdf_end_document(void) {
         for (int32_t i = 1; i < last; i++)
             pdf_printf("%010lld 00000 n \r",
                        static_cast<long long>(offsets != nullptr ? offsets[i] : pdf_writer.offsets[i]));
-        pdf_printf("trailer\r<<\r/Size %d\r/Root 1 0 R\r/Info %d 0 R\r>>\r", last,
-                   pdf_writer.info_object);
+        pdf_printf("trailer\r<<\r/Size %d\r/Root 1 0 R\r/Info %d 0 R\r", last, pdf_writer.info_object);
+        if (pdf_writer.archive) write_id();
+        pdf_printf(">>\r");
         pdf_printf("startxref\r%lld\r%%%%EOF\r", static_cast<long long>(start));
     }
     // Closing hands the platform's last buffered bytes to the disk, so it can fail too.

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include "pdf/pdf_date.h"
+#include "pdf/pdf_id.h"
+#include "pdf/pdf_metadata.h"
 #include "platform/win32.h"
 
 constexpr int PDF_MAX_OFFSETS = 1000;
@@ -27,6 +30,15 @@ struct PdfWriter {
     int32_t first_page_object;
     int32_t first_content_object;
     int32_t first_image_object;
+    // What pdf_use_metadata and pdf_use_creation_date chose.
+    const DocumentMetadata* metadata;
+    int archive;
+    char creation_date[PDF_DATE_BYTES];
+    // PDF/A-1b: the XMP stream, the ICC stream the next image is drawn in
+    // (0: its device space), the hash of the bytes so far.
+    int32_t metadata_object;
+    int32_t image_profile_object;
+    DocumentHash hash;
 };
 
 extern PdfWriter pdf_writer;
@@ -57,9 +69,17 @@ void pdf_end_reserved_object(void);
 void pdf_printf(const char* format, ...) PDF_PRINTF_FORMAT;
 void pdf_write_text(const WCHAR* text);
 int32_t pdf_encode_text(unsigned char* out, const WCHAR* text);
+// The end of a stream's data: an end of line PDF/A accepts before endstream
+// in an archive document, a lone CR otherwise.
+void pdf_end_stream(void);
+// The start of a new file's bytes: the count and, for an archive, the hash.
+void pdf_begin_bytes(void);
 int pdf_write_stream_object(const char* dictionary, const void* data, int32_t length);
 int pdf_end_document(void);
 
 // Hands `length` bytes to the output file under the write rule: a failed
 // write clears ok; bytes_written grows by length either way.
 void pdf_write_bytes(const void* data, uint32_t length);
+// Counts bytes written to the file directly (the image copy): the position,
+// and for an archive the hash behind /ID.
+void pdf_count_bytes(const void* data, uint32_t length);

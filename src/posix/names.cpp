@@ -74,12 +74,14 @@ std::string posix_native_path(const WCHAR* path) {
 }
 
 // What `ls` shows in a UTF-8 terminal: the real character, U+FFFD for a byte
-// that is not UTF-8. Never longer than the name, so it works in place.
+// that is not UTF-8, '/' between folders. Never longer than the name, so it
+// works in place.
 void name_as_shown(LPWSTR name) {
     if (name == nullptr) return;
     WCHAR* to = name;
     for (const WCHAR* from = name; *from != 0; ++from) {
         uint32_t code = *from;
+        if (code == u'\\') code = u'/';  // the folder separator of Windows-form text
         if (code == NAME_CHARACTER_ESCAPE) continue;
         if (code > NAME_CHARACTER_ESCAPE && needs_character_escape(code - NAME_CHARACTER_ESCAPE))
             code -= NAME_CHARACTER_ESCAPE;

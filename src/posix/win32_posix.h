@@ -88,5 +88,9 @@ BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD writte
 // Beyond Win32, the one call the stand-in adds: its escapes for names that
 // Windows text cannot carry (posix/names.h) turned, in place, into the text a
 // user sees for the name (the real character; U+FFFD for a byte that is not
-// UTF-8). On Windows a name is shown as it is stored.
+// UTF-8; '/' for the folder separator). On Windows a name is shown as it is stored.
 void name_as_shown(LPWSTR name);
+
+// The variable's value and its length in units, or 0 when it is not set; a
+// buffer too small gets nothing and the units needed, zero included.
+DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD units);

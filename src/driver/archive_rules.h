@@ -1,0 +1,12 @@
+// What PDF/A-1b cannot carry faithfully, told before anything is written:
+// each rule gives the reason reported for an image it refuses.
+#pragma once
+
+#include "driver/prepare_page.h"
+#include "icc/icc.h"
+
+// Why a prepared page cannot be a page of a PDF/A-1b document, or null.
+// `unnamed_space`: the image's own profile was of Lab or XYZ data.
+const char* archive_refusal(const PreparedPage* prepared, int unnamed_space, const ConvertSettings* settings);
+// Why `text` (a title from a file name) cannot be a PDF/A-1b title, or null.
+const char* archive_title_refusal(const WCHAR* text);

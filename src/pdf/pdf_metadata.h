@@ -1,0 +1,38 @@
+// What a document says about itself beyond its pages: the texts and dates of
+// its information dictionary and, for PDF/A-1b, the same in an XMP packet.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/win32.h"
+
+// Units of one metadata text, terminating zero included: as many as one
+// argument of the command line holds.
+constexpr int METADATA_TEXT_UNITS = 262;
+
+// The run's choices: each text replaces the default (title: the file name;
+// subject: the profile's description) or, empty, leaves it.
+struct DocumentMetadata {
+    WCHAR title[METADATA_TEXT_UNITS];
+    WCHAR author[METADATA_TEXT_UNITS];
+    WCHAR subject[METADATA_TEXT_UNITS];
+    WCHAR keywords[METADATA_TEXT_UNITS];
+    int fixed_date;  // both dates are fixed_seconds after 1970 in UTC, not the clock
+    int64_t fixed_seconds;
+};
+
+// What the next documents carry: `metadata` (null: the defaults alone) and,
+// with `archive`, PDF/A-1b's parts (a 1.4 header, an XMP packet, an /ID,
+// ICC-based images, stream ends a validator accepts). Kept until changed.
+void pdf_use_metadata(const DocumentMetadata* metadata, int archive);
+// The next document's creation date as a PDF date ("D:..."), or empty for
+// the modification date; kept until changed.
+void pdf_use_creation_date(const char* date);
+
+// Writes the text into `out` as XML character data in UTF-8: the markup
+// characters and the line ends as references, an unpaired surrogate as
+// U+FFFD (as the text string does). Places at most `capacity` bytes but
+// returns the full length, or -1 for a text XML cannot hold (a control
+// character other than tab and line ends, U+FFFE, U+FFFF).
+int32_t pdf_xml_text(char* out, int32_t capacity, const WCHAR* text);
