@@ -1,6 +1,7 @@
 // Fuzz target: next_argument over an arbitrary UTF-16 command line,
 // make_output_path and -o's temporary file name on the whole line and on each
-// argument, and -o / --output found as an option with a value in both programs.
+// argument, -o / --output found as an option with a value in both programs,
+// and each argument taken as the text of --title.
 // On POSIX the input's bytes are also a file name, which must come back exactly.
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "driver/next_argument.h"
 #include "driver/options.h"
 #include "driver/output_path.h"
+#include "pdf/pdf_metadata.h"
 #include "platform/path.h"
 #include "fuzz_input.h"
 #ifndef _WIN32
@@ -93,6 +95,23 @@ static void check_option(const WCHAR* token) {
     }
 }
 
+// The metadata options take any argument as their text: as the user sees it,
+// or a usage error for a control character XML cannot hold.
+static void check_text_options(const WCHAR* token) {
+    const OptionSpec* title = find_option(WIDE("--title"), 0);
+    fuzz_require(title != nullptr && title->kind == OPTION_TEXT && title->value_name != nullptr,
+                 "--title takes a text in both programs");
+    std::unique_ptr<Settings> settings(new Settings{});
+    take_option(title, token, settings.get());
+    std::vector<WCHAR> shown(token, token + fuzz_length(token) + 1);
+    name_as_shown(shown.data());
+    bool holdable = pdf_xml_text(nullptr, 0, shown.data()) >= 0;
+    fuzz_require((settings->usage_error == nullptr) == holdable, "refused only for what XML cannot hold");
+    if (holdable)
+        for (size_t i = 0; i < shown.size(); ++i)
+            fuzz_require(settings->convert.metadata.title[i] == shown[i], "the title is the text as shown");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<WCHAR> line = fuzz_units(data, size);
     const WCHAR* end = line.data() + line.size() - 1;  // the terminating zero
@@ -140,6 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check_output_path(token.get(), length);
         check_temporary_path(token.get(), static_cast<int>(count % 10000));
         check_option(token.get());
+        check_text_options(token.get());
     }
     return 0;
 }

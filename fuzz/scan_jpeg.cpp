@@ -1,11 +1,13 @@
 // Fuzz target: scan_jpeg on arbitrary bytes read from a real .jpg file, once
-// asking for the embedded profile and once not; both scans must agree.
+// asking for the embedded profile and once not; both scans must agree. The
+// EXIF date of --exif-date from the same file.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "fuzz_input.h"
 #include "icc/icc.h"
+#include "jpeg/exif_date.h"
 #include "jpeg/jpeg.h"
 #include "platform/files.h"
 
@@ -35,8 +37,25 @@ static void check_profile(IccProfile* profile) {
                      "a description fits its buffer");
 }
 
+// --exif-date: a date found is a real calendar date and clock time, its
+// offset within a day.
+static void check_exif_date(const WCHAR* path) {
+    ExifDate date;
+    if (!jpeg_exif_date(path, &date)) return;
+    fuzz_require(date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 &&
+                     date.day >= 1 && date.day <= 31,
+                 "the date is a calendar date");
+    fuzz_require(date.hour >= 0 && date.hour <= 23 && date.minute >= 0 && date.minute <= 59 &&
+                     date.second >= 0 && date.second <= 59,
+                 "the time is a clock time");
+    fuzz_require(date.has_offset ? date.offset_minutes > -24 * 60 && date.offset_minutes < 24 * 60
+                                 : date.offset_minutes == 0,
+                 "the offset is within a day");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const WCHAR* path = fuzz_write_input("input.jpg", data, size);
+    check_exif_date(path);
 
     static IccProfile not_set;
     ImageInfo with_profile = untouched_info();
