@@ -355,8 +355,9 @@ exiftool -q -overwrite_original -DateTimeOriginal='2019:06:30 14:05:09' -OffsetT
 exiftool -q -overwrite_original -DateTimeOriginal='2019:06:30 14:05:09' dated-here.jpg
 archive_pages=(gray.jpg rgb.jpg cmyk.jpg rgb-icc.jpg progressive.jpg arithmetic.jpg dated.jpg dated-here.jpg)
 refused=(v4-profile.jpg lab-profile.jpg cmyk-profile.jpg)
-# Wine hands a Windows program its arguments through the code page: ASCII there.
-if [ "$mode" = posix ]; then title=$'Caf\u00e9 <&> "\u03a9" \u65e5\u672c \U0001F4F7 1/2'; else title='Cafe <&> 1/2'; fi
+# Wine hands a Windows program its arguments through the code page: ASCII
+# there, and no '/', which kestrel() turns into '\' for Windows paths.
+if [ "$mode" = posix ]; then title=$'Caf\u00e9 <&> "\u03a9" \u65e5\u672c \U0001F4F7 1/2'; else title='Cafe <&> 1+2'; fi
 archive_run() {
   SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa --title "$title" --author 'Ann & Bob' --subject 'x<y>z' \
     --keywords 'sea, sky' --exif-date "${archive_pages[@]}" "${refused[@]}" 2> stderr.txt
