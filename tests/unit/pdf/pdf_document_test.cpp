@@ -405,3 +405,49 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
     EXPECT_EQ(pdf_begin_merged(output.c_str()), 0);
     EXPECT_EQ(read_file(path), "kept");
 }
+
+// SOURCE_DATE_EPOCH in UTC by the calendar alone, a photo's date with or
+// without its offset, and each as XMP writes the same instant.
+TEST(PdfDate, UtcExifAndXmpForms) {
+    char date[PDF_DATE_BYTES], xmp[PDF_DATE_BYTES];
+    const ExifDate with_offset = {2019, 6, 30, 14, 5, 9, 1, -(3 * 60 + 30)}, without = {1999, 12, 31, 23, 59, 59, 0, 0};
+    const struct { int64_t seconds; const ExifDate* exif; const char* pdf; const char* xmp; } cases[] = {
+        {0, nullptr, "D:19700101000000+00'00'", "1970-01-01T00:00:00+00:00"},
+        {951782400, nullptr, "D:20000229000000+00'00'", "2000-02-29T00:00:00+00:00"},
+        {253402300799, nullptr, "D:99991231235959+00'00'", "9999-12-31T23:59:59+00:00"},
+        {0, &with_offset, "D:20190630140509-03'30'", "2019-06-30T14:05:09-03:30"},
+        {0, &without, "D:19991231235959", "1999-12-31T23:59:59"},
+    };
+    for (const auto& c : cases) {
+        if (c.exif != nullptr) pdf_format_exif_date(date, sizeof date, c.exif);
+        else pdf_format_utc_date(date, sizeof date, c.seconds);
+        pdf_xmp_date(xmp, sizeof xmp, date);
+        EXPECT_STREQ(date, c.pdf);
+        EXPECT_STREQ(xmp, c.xmp);
+    }
+}
+
+// --pdfa's parts in a one-page document: a 1.4 header, the XMP packet after
+// the dictionary, the image in its profile, CR LF before every endstream, and
+// an /ID that follows the bytes: the same twice, another for another title.
+TEST_F(DocumentTest, ArchiveParts) {
+    DocumentMetadata metadata = {};
+    metadata.fixed_date = 1;
+    pdf_use_metadata(&metadata, 1);
+    std::string pdf = write(describe({"", 0, 1, 1, 0, "RGB ", true}));
+    EXPECT_EQ(pdf, write(describe({"", 0, 1, 1, 0, "RGB ", true})));
+    title = wide("other.jpg");
+    std::string other = write(describe({"", 0, 1, 1, 0, "RGB ", true}));
+    pdf_use_metadata(nullptr, 0);
+    EXPECT_EQ(pdf_writer.image_profile_object, 5);  // what pdf_write_image names
+    EXPECT_EQ(pdf.substr(0, 9), "%PDF-1.4\r");
+    EXPECT_NE(pdf.find("/Metadata 3 0 R\r>>\rendobj"), std::string::npos);
+    EXPECT_NE(pdf.find("3 0 obj\r<< /Type /Metadata /Subtype /XML /Length "), std::string::npos);
+    EXPECT_NE(pdf.find("5 0 obj\r<< /N 3 /Length "), std::string::npos);
+    EXPECT_EQ(pdf.find("\rendstream"), std::string::npos);
+    EXPECT_EQ(pdf.find("endstream\r") - pdf.find("\r\nendstream\r"), 2u);
+    size_t id = pdf.find("/ID [ <"), other_id = other.find("/ID [ <");
+    ASSERT_NE(id, std::string::npos);
+    EXPECT_EQ(pdf.substr(id + 7, 32), pdf.substr(id + 42, 32));
+    EXPECT_NE(pdf.substr(id + 7, 32), other.substr(other_id + 7, 32));
+}
