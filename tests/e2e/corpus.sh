@@ -6,7 +6,8 @@
 # message and exit status 1, and then either exiftool finds a frame that no PDF
 # reader shows (samples other than 8-bit, a lossless or hierarchical process)
 # or libjpeg's djpeg must refuse it too. Every profile there is named beside a
-# gray, an RGB and a CMYK image, which must all convert.
+# gray, an RGB and a CMYK image, which must all convert. With --pdfa every JPEG
+# that converts becomes a valid PDF/A-1b file or is refused with a reason.
 set -uo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -65,6 +66,26 @@ unshown_reason() {
   esac
 }
 
+# --pdfa on every JPEG that converts: a PDF kept for the validator (one Java
+# start at the end), or one message with the reason PDF/A-1 cannot carry it.
+archived=0
+declare -A archive_refusals=()
+archive() {
+  local name=$1 copy=$2 reason
+  rm -f "$work/input.pdf"
+  kestrel --pdfa "$(basename "$copy")"
+  if [ -s "$work/messages.txt" ]; then
+    reason=$(sed -n 's/^Kestrel Error: [^:]*: //p' "$work/messages.txt")
+    [ -n "$reason" ] && [ ! -e "$work/input.pdf" ] || fail "$name: --pdfa refused it without a reason"
+    archive_refusals[$reason]=$((${archive_refusals[$reason]:-0} + 1))
+    echo "--pdfa refused: $name ($reason)"
+  else
+    archived=$((archived + 1))
+    mkdir -p "$work/archives" && mv "$work/input.pdf" "$work/archives/$archived.pdf"
+    echo "$archived.pdf: $name" >> "$work/archives/names.txt"
+  fi
+}
+
 # img2pdf/ holds sample files of another JPEG-to-PDF converter; this project
 # does not use them.
 while IFS= read -r -d '' file; do
@@ -99,6 +120,7 @@ while IFS= read -r -d '' file; do
         fail "$name: exit status $status without a message"
       else
         check_pdf "$name" "$work/input.pdf" "$copy" && converted=$((converted + 1))
+        archive "$name" "$copy"
       fi
       ;;
     *.icc | *.icm)
@@ -119,5 +141,15 @@ done < <(find "$corpus" -path "$corpus/img2pdf" -prune -o -type f -print0 | sort
 echo "corpus: $converted JPEGs converted ($undecodable of them with image data that libjpeg cannot decode)," \
   "$refused refused ($unshowable of them JPEGs no PDF reader shows), $profiles profiles used"
 for reason in "${!reasons[@]}"; do echo "  refused ${reasons[$reason]}: $reason"; done
+if [ "$archived" -gt 0 ]; then
+  report=$(bash "$here/pdfa_check.sh" "$work"/archives/*.pdf)
+  [ $? -eq 0 ] || fail "--pdfa: $(grep '^not' <<<"$report" | while IFS= read -r line; do
+    file=${line#not PDF/A-1b: }; echo "$(grep "^${file%%:*}: " "$work/archives/names.txt") ${file#*: }"; done)"
+  echo "corpus --pdfa: $(tail -n 1 <<<"$report")"
+fi
+archive_refused=0
+for count in "${archive_refusals[@]}"; do archive_refused=$((archive_refused + count)); done
+echo "corpus --pdfa: $archived converted, $archive_refused refused"
+for reason in "${!archive_refusals[@]}"; do echo "  --pdfa refused ${archive_refusals[$reason]}: $reason"; done
 echo "corpus: $failures failures"
 [ "$failures" -eq 0 ] && [ $((converted + refused)) -gt 0 ]
