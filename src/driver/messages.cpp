@@ -95,6 +95,8 @@ void write_usage(HANDLE console) {
                 "\n"
                 "Exit status: 0 when every image converted, 1 when one or more could not be\n"
                 "(each is named on standard error), 2 for a usage error.\n"
+                "With SOURCE_DATE_EPOCH (seconds since 1970) set, both dates of every PDF are\n"
+                "that instant in UTC, so runs over the same files give the same bytes.\n"
                 "See kestrel(1) for profiles, page size and examples.\n");
 }
 

@@ -15,7 +15,7 @@ const OptionSpec option_table[] = {
      "turn each page as the photo's EXIF orientation says"},
     // --- PDF/A and document metadata
     {nullptr, "--pdfa", OPTION_CONVERT_FLAG, 0, CONVERT_PDFA, 0, nullptr,
-     "write PDF/A-1b documents; refuse images PDF/A-1 cannot carry"},
+     "write PDF/A-1b; refuse photos it cannot carry"},
     {nullptr, "--title", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.title), "TEXT",
      "the title of every PDF (default: its file name)"},
     {nullptr, "--author", OPTION_TEXT, 0, 0, offsetof(Settings, convert.metadata.author), "TEXT",
