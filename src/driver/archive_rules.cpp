@@ -5,6 +5,7 @@
 // units; its XMP packet cannot hold control characters.
 #include "driver/archive_rules.h"
 
+#include "driver/messages.h"
 #include "pdf/pdf_metadata.h"
 
 constexpr double SMALLEST_PAGE_PT = 3.0;
@@ -30,8 +31,12 @@ const char* archive_refusal(const PreparedPage* prepared, int unnamed_space, con
     return nullptr;
 }
 
-const char* archive_title_refusal(const WCHAR* text) {
-    if (pdf_xml_text(nullptr, 0, text) < 0)
-        return "its name holds a control character, which PDF/A-1 metadata cannot";
-    return nullptr;
+int use_document_settings(const WCHAR* title, const ConvertSettings* settings) {
+    const int archive = (settings->flags & CONVERT_PDFA) != 0;
+    if (archive && settings->metadata.title[0] == 0 && pdf_xml_text(nullptr, 0, title) < 0) {
+        note_failure_reason("its name holds a control character, which PDF/A-1 metadata cannot");
+        return 0;
+    }
+    pdf_use_metadata(&settings->metadata, archive);
+    return 1;
 }

@@ -3,7 +3,6 @@
 #include "driver/convert_image.h"
 
 #include "driver/archive_rules.h"
-#include "driver/messages.h"
 #include "driver/prepare_page.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_image.h"
@@ -12,14 +11,10 @@
 int convert_image(const WCHAR* input_path, const WCHAR* output_path, const ConvertSettings* settings) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared)) return 0;
-    const int archive = (settings->flags & CONVERT_PDFA) != 0;
-    const char* refusal = archive && settings->metadata.title[0] == 0 ? archive_title_refusal(prepared.page.label) : nullptr;
-    if (refusal != nullptr) {
-        note_failure_reason(refusal);
+    if (!use_document_settings(prepared.page.label, settings)) {
         release_page(&prepared);
         return 0;
     }
-    pdf_use_metadata(&settings->metadata, archive);
     pdf_use_creation_date(prepared.creation_date);
 
     DocumentSpec document;

@@ -4,7 +4,6 @@
 #include "driver/merge_images.h"
 
 #include "driver/archive_rules.h"
-#include "driver/messages.h"
 #include "driver/output_path.h"
 #include "driver/prepare_page.h"
 #include "pdf/pdf_merged.h"
@@ -18,13 +17,7 @@ constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
 int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path, const ConvertSettings* settings) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
-    const int archive = (settings->flags & CONVERT_PDFA) != 0;
-    const char* refusal = archive && settings->metadata.title[0] == 0 ? archive_title_refusal(title) : nullptr;
-    if (refusal != nullptr) {
-        note_failure_reason(refusal);
-        return 0;
-    }
-    pdf_use_metadata(&settings->metadata, archive);
+    if (!use_document_settings(title, settings)) return 0;
     pdf_use_creation_date("");
     for (int n = 0; n < TEMPORARY_TRIES; ++n) {
         if (!make_temporary_path(output_path, n, temporary_path)) return 0;
