@@ -15,19 +15,23 @@ static int inside(double length) {
     return length >= SMALLEST_PAGE_PT && length <= LARGEST_PAGE_PT;
 }
 
-const char* archive_refusal(const PreparedPage* prepared, int unnamed_space, const ConvertSettings* settings) {
+const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
+                            const ConvertSettings* settings) {
     const IccProfile* profile = prepared->profile;
     // The profile left aside today would be another's colours.
-    if (unnamed_space) return "its ICC profile is of Lab or XYZ data, which PDF/A-1 cannot draw an image in";
+    if (unnamed_space)
+        return "its ICC profile is of Lab or XYZ data, which PDF/A-1 cannot draw an image in";
     if (profile == nullptr) return "no ICC profile for its colour space, which PDF/A-1 needs";
-    if (icc_major_version(profile) > 2) return "its ICC profile is of version 4 or later; PDF/A-1 allows 2 at most";
+    if (icc_major_version(profile) > 2)
+        return "its ICC profile is of version 4 or later; PDF/A-1 allows 2 at most";
     if (static_cast<uint32_t>(icc_component_count(profile)) != prepared->info.components)
         return "its ICC profile is for another number of colour components than the image has";
     if (!inside(prepared->page.width_pt) || !inside(prepared->page.height_pt))
         return "its page is outside PDF/A-1's sizes of 3 to 14,400 points";
     if (settings->metadata.subject[0] == 0 && icc_description(profile) != nullptr &&
         pdf_xml_text(nullptr, 0, icc_description(profile)) < 0)
-        return "its ICC profile's description holds a control character, which PDF/A-1 metadata cannot";
+        return "its ICC profile's description holds a control character, which PDF/A-1 metadata "
+               "cannot";
     return nullptr;
 }
 

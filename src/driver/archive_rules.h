@@ -7,7 +7,8 @@
 
 // Why a prepared page cannot be a page of a PDF/A-1b document, or null.
 // `unnamed_space`: the image's own profile was of Lab or XYZ data.
-const char* archive_refusal(const PreparedPage* prepared, int unnamed_space, const ConvertSettings* settings);
+const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
+                            const ConvertSettings* settings);
 // Hands the run's metadata and --pdfa to the writer for the next document,
 // whose default title is `title` (a file name); 0, with the reason noted for
 // the message, when --pdfa cannot carry that title.

@@ -125,7 +125,8 @@ static uint32_t read_exif_segment(HANDLE file, unsigned char* segment) {
         const uint32_t length = (uint32_t{length_field[0]} << 8 | length_field[1]);
         if (length < 2) return 0;
         if (!read_bytes(file, segment, length - 2)) return 0;
-        if (pair[1] == 0xE1 && length - 2 >= 6 && memcmp(segment, "Exif\0\0", 6) == 0) return length - 2;
+        if (pair[1] == 0xE1 && length - 2 >= 6 && memcmp(segment, "Exif\0\0", 6) == 0)
+            return length - 2;
     }
 }
 

@@ -24,7 +24,8 @@ static uint64_t word_at(const unsigned char* bytes) {
 }
 
 static void mix_block(uint64_t lanes[4], const unsigned char* block) {
-    for (int i = 0; i < 4; ++i) lanes[i] = rotate(lanes[i] + word_at(block + 8 * i) * PRIME_2, 31) * PRIME_1;
+    for (int i = 0; i < 4; ++i)
+        lanes[i] = rotate(lanes[i] + word_at(block + 8 * i) * PRIME_2, 31) * PRIME_1;
 }
 
 void pdf_hash_begin(DocumentHash* hash) {

@@ -52,7 +52,8 @@ static void take_texts(InfoTexts* texts, const WCHAR* title, const WCHAR* subjec
         pdf_format_utc_date(texts->modified, sizeof texts->modified, metadata->fixed_seconds);
     else
         pdf_format_date(texts->modified, sizeof texts->modified, time(nullptr));
-    const char* created = pdf_writer.creation_date[0] != 0 ? pdf_writer.creation_date : texts->modified;
+    const char* created =
+        pdf_writer.creation_date[0] != 0 ? pdf_writer.creation_date : texts->modified;
     snprintf(texts->created, sizeof texts->created, "%s", created);
 }
 
@@ -81,7 +82,8 @@ static void put(Packet* packet, const char* text) {
 }
 
 static void put_text(Packet* packet, const WCHAR* text) {
-    const int32_t n = pdf_xml_text(packet->bytes + packet->length, XMP_BYTES - packet->length, text);
+    const int32_t n =
+        pdf_xml_text(packet->bytes + packet->length, XMP_BYTES - packet->length, text);
     if (n < 0 || packet->length + n > XMP_BYTES)
         packet->fits = 0;
     else
@@ -113,14 +115,15 @@ static void put_dates(Packet* packet, const InfoTexts* texts) {
 // The packet PDF/A-1 asks for: its identification (part 1, conformance B)
 // and the dictionary's entries under their XMP names, no more.
 static void make_packet(Packet* packet, const InfoTexts* texts) {
-    put(packet, "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
-                "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
-                "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
-                "<rdf:Description rdf:about=\"\" xmlns:pdfaid=\"http://www.aiim.org/pdfa/ns/id/\">\n"
-                "<pdfaid:part>1</pdfaid:part>\n<pdfaid:conformance>B</pdfaid:conformance>\n"
-                "</rdf:Description>\n"
-                "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-                "<dc:format>application/pdf</dc:format>\n");
+    put(packet,
+        "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+        "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+        "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+        "<rdf:Description rdf:about=\"\" xmlns:pdfaid=\"http://www.aiim.org/pdfa/ns/id/\">\n"
+        "<pdfaid:part>1</pdfaid:part>\n<pdfaid:conformance>B</pdfaid:conformance>\n"
+        "</rdf:Description>\n"
+        "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+        "<dc:format>application/pdf</dc:format>\n");
     const char* alt_open = "<rdf:Alt><rdf:li xml:lang=\"x-default\">";
     put_property(packet, "dc:title", alt_open, texts->title, "</rdf:li></rdf:Alt>");
     put_property(packet, "dc:creator", "<rdf:Seq><rdf:li>", texts->author, "</rdf:li></rdf:Seq>");
@@ -150,7 +153,8 @@ static void write_packet(const InfoTexts* texts) {
         pdf_writer.ok = 0;
         return;
     }
-    pdf_write_stream_object("<< /Type /Metadata /Subtype /XML /Length %ld >>", bytes, packet.length);
+    pdf_write_stream_object("<< /Type /Metadata /Subtype /XML /Length %ld >>", bytes,
+                            packet.length);
 }
 
 void pdf_write_info(const WCHAR* title, const WCHAR* subject) {
@@ -173,6 +177,20 @@ static void place(char* out, int32_t capacity, int32_t* count, const char* bytes
         if (*count < capacity) out[*count] = bytes[i];
 }
 
+// One code point as UTF-8; its length in bytes.
+static int32_t utf8_of(uint32_t code, char* bytes) {
+    static const unsigned char LEAD[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+    if (code < 0x80) {
+        bytes[0] = static_cast<char>(code);
+        return 1;
+    }
+    const int32_t n = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+    for (int32_t i = n - 1; i > 0; --i, code >>= 6)
+        bytes[i] = static_cast<char>(0x80 | (code & 0x3F));
+    bytes[0] = static_cast<char>(LEAD[n] | code);
+    return n;
+}
+
 int32_t pdf_xml_text(char* out, int32_t capacity, const WCHAR* text) {
     int32_t count = 0;
     for (const WCHAR* unit = text; *unit != 0; ++unit) {
@@ -185,21 +203,14 @@ int32_t pdf_xml_text(char* out, int32_t capacity, const WCHAR* text) {
         }
         char bytes[8];
         int32_t n;
-        if (code == '&' || code == '<' || code == '>' || code == 0x09 || code == 0x0A || code == 0x0D) {
+        if (code == '&' || code == '<' || code == '>' || code == 0x09 || code == 0x0A ||
+            code == 0x0D) {
             // A line end as a reference, or a reader would make CR LF one LF.
             n = snprintf(bytes, sizeof bytes, "&#%u;", static_cast<unsigned>(code));
         } else if (code < 0x20 || code == 0xFFFE || code == 0xFFFF) {
             return -1;
-        } else if (code < 0x80) {
-            bytes[0] = static_cast<char>(code), n = 1;
-        } else if (code < 0x800) {
-            bytes[0] = static_cast<char>(0xC0 | code >> 6), bytes[1] = static_cast<char>(0x80 | (code & 0x3F)), n = 2;
-        } else if (code < 0x10000) {
-            bytes[0] = static_cast<char>(0xE0 | code >> 12), bytes[1] = static_cast<char>(0x80 | (code >> 6 & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (code & 0x3F)), n = 3;
         } else {
-            bytes[0] = static_cast<char>(0xF0 | code >> 18), bytes[1] = static_cast<char>(0x80 | (code >> 12 & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (code >> 6 & 0x3F)), bytes[3] = static_cast<char>(0x80 | (code & 0x3F)), n = 4;
+            n = utf8_of(code, bytes);
         }
         place(out, capacity, &count, bytes, n);
     }
