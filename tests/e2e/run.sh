@@ -151,10 +151,13 @@ check_pdf command-line gray gray.jpg "64 x 48"
 # as it was. Case (its PDFs in expected/command-line/CASE), then the arguments.
 cp "$inputs"/cmyk.jpg . && head -c 100 press-cmyk.icc > short-cmyk.icc
 declare -A page=([gray]="64 x 48" [rgb]="19.2 x 14.4" [cmyk]="23.04 x 23.04")
+# A profile that does not load is reported by the POSIX program; the run goes on.
 while read -r case arguments; do
   rm -f ./*.pdf
   kestrel $arguments 2> stderr.txt
-  [ -s stderr.txt ] && fail "command-line/$case: unexpected messages: $(cat stderr.txt)" || pass
+  want=""
+  if [ "$mode" = posix ] && [[ $arguments == *short-cmyk.icc* ]]; then want="Kestrel Error: short-cmyk.icc"; fi
+  [ "$(cat stderr.txt)" = "$want" ] && pass || fail "command-line/$case: messages: $(cat stderr.txt)"
   for jpeg in $arguments; do
     [[ $jpeg == *.jpg ]] && check_pdf "command-line/$case" "${jpeg%.jpg}" "$jpeg" "${page[${jpeg%.jpg}]}"
   done
@@ -209,7 +212,7 @@ status=$?
 if [ "$mode" = posix ]; then want_status=1; else want_status=0; fi
 [ $status -eq $want_status ] && pass || fail "failures: exit code $status, want $want_status"
 if [ "$mode" = posix ]; then
-  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg folder.jpg twelve-bit.jpg \
+  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg 'folder.jpg: is a folder' twelve-bit.jpg \
     lossless.jpg hierarchical.jpg > want.txt
   cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(cat stderr.txt)"
 fi
