@@ -29,6 +29,9 @@ struct DocumentSpec {
     const PageSpec* pages;
 };
 
+// Creates output_path, which must not exist yet (a new file, never one
+// taken over), plans the object numbers and writes every object up to the
+// pages. 0 when the file could not be created or a write failed.
 int pdf_begin_document(const DocumentSpec* spec);
 // "%PDF-1.n" and the binary comment; 1.4 for an archive.
 void pdf_write_header(void);
