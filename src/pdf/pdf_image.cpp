@@ -12,6 +12,8 @@
 #include "platform/path.h"
 
 constexpr DWORD COPY_BLOCK_BYTES = 512;
+// Bytes at each end of an image that the document's /ID is computed from.
+constexpr uint32_t ID_IMAGE_BYTES = 4096;
 constexpr int ANSI_NAME_BYTES = 256;
 constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // its /Length is a 32-bit long on Windows
 // Room for the dictionary and the closing pieces around the data.
@@ -64,7 +66,12 @@ static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size) {
         if (!ReadFile(jpeg, block, count, &got, nullptr) || got != count) return 0;
         DWORD written = 0;
         if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
-        pdf_count_bytes(block, count);
+        pdf_writer.bytes_written += count;
+        // The ID takes an image's first and last few KiB (and its /Length):
+        // all of a 30 MB photo would cost more than the copy itself.
+        const uint32_t at = size - remaining;
+        if (pdf_writer.archive && (at < ID_IMAGE_BYTES || remaining <= ID_IMAGE_BYTES))
+            pdf_hash_bytes(&pdf_writer.hash, block, count);
         remaining -= count;
     }
     return 1;

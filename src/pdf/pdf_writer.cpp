@@ -36,10 +36,6 @@ void pdf_write_bytes(const void* data, uint32_t length) {
         if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) pdf_writer.ok = 0;
     }
     // The count grows whether or not the write succeeded.
-    pdf_count_bytes(data, length);
-}
-
-void pdf_count_bytes(const void* data, uint32_t length) {
     pdf_writer.bytes_written += length;
     if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, data, length);
 }

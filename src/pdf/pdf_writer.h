@@ -80,6 +80,4 @@ int pdf_end_document(void);
 // Hands `length` bytes to the output file under the write rule: a failed
 // write clears ok; bytes_written grows by length either way.
 void pdf_write_bytes(const void* data, uint32_t length);
-// Counts bytes written to the file directly (the image copy): the position,
-// and for an archive the hash behind /ID.
-void pdf_count_bytes(const void* data, uint32_t length);
+
