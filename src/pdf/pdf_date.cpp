@@ -82,10 +82,17 @@ void pdf_format_exif_date(char* out, size_t capacity, const ExifDate* date) {
 
 // "D:YYYYMMDDHHmmSS" and an optional "+HH'mm'": the digits rearranged.
 void pdf_xmp_date(char* out, size_t capacity, const char* pdf_date) {
-    const char* d = pdf_date + 2;
-    int written = snprintf(out, capacity, "%.4s-%.2s-%.2sT%.2s:%.2s:%.2s", d, d + 4, d + 6, d + 8,
-                           d + 10, d + 12);
-    if (strlen(d) < 21 || written < 0 || static_cast<size_t>(written) >= capacity) return;
-    snprintf(out + written, capacity - static_cast<size_t>(written), "%c%.2s:%.2s", d[14], d + 15,
-             d + 18);
+    // Where each character of "YYYY-MM-DDTHH:mm:SS+HH:mm" comes from in the
+    // PDF date, or the separator itself.
+    static const char FROM[] = "2345-67-89T01:23:45?67:01";
+    static const int PLACE[] = {2, 3, 4, 5, 0, 6, 7, 0, 8, 9, 0, 10, 11, 0, 12, 13, 0, 14, 15,
+                                16, 17, 18, 0, 20, 21};
+    const size_t length = strlen(pdf_date);
+    const size_t units = length >= 23 ? 25 : 19;
+    if (length < 16 || capacity <= units) {
+        if (capacity > 0) out[0] = 0;
+        return;
+    }
+    for (size_t i = 0; i < units; ++i) out[i] = PLACE[i] != 0 ? pdf_date[PLACE[i]] : FROM[i];
+    out[units] = 0;
 }

@@ -12,8 +12,6 @@
 #include "platform/path.h"
 
 constexpr DWORD COPY_BLOCK_BYTES = 512;
-// Bytes at each end of an image that the document's /ID is computed from.
-constexpr uint32_t ID_IMAGE_BYTES = 4096;
 constexpr int ANSI_NAME_BYTES = 256;
 constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // its /Length is a 32-bit long on Windows
 // Room for the dictionary and the closing pieces around the data.
@@ -67,10 +65,9 @@ static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size) {
         DWORD written = 0;
         if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
         pdf_writer.bytes_written += count;
-        // The ID takes an image's first and last few KiB (and its /Length):
-        // all of a 30 MB photo would cost more than the copy itself.
+        // The ID takes the image's ends, as of any long piece (pdf_hash_piece).
         const uint32_t at = size - remaining;
-        if (pdf_writer.archive && (at < ID_IMAGE_BYTES || remaining <= ID_IMAGE_BYTES))
+        if (pdf_writer.archive && (at < PDF_ID_END_BYTES || remaining <= PDF_ID_END_BYTES))
             pdf_hash_bytes(&pdf_writer.hash, block, count);
         remaining -= count;
     }

@@ -94,22 +94,26 @@ static void put_text(Packet* packet, const WCHAR* text) {
 static void put_property(Packet* packet, const char* name, const char* open, const WCHAR* text,
                          const char* close) {
     if (text == nullptr) return;
-    char piece[160];
-    snprintf(piece, sizeof piece, "<%s>%s", name, open);
-    put(packet, piece);
+    put(packet, "<");
+    put(packet, name);
+    put(packet, ">");
+    put(packet, open);
     put_text(packet, text);
-    snprintf(piece, sizeof piece, "%s</%s>\n", close, name);
-    put(packet, piece);
+    put(packet, close);
+    put(packet, "</");
+    put(packet, name);
+    put(packet, ">\n");
 }
 
 static void put_dates(Packet* packet, const InfoTexts* texts) {
-    char created[PDF_DATE_BYTES], modified[PDF_DATE_BYTES], piece[2 * PDF_DATE_BYTES + 128];
+    char created[PDF_DATE_BYTES], modified[PDF_DATE_BYTES];
     pdf_xmp_date(created, sizeof created, texts->created);
     pdf_xmp_date(modified, sizeof modified, texts->modified);
-    snprintf(piece, sizeof piece,
-             "<xmp:CreateDate>%s</xmp:CreateDate>\n<xmp:ModifyDate>%s</xmp:ModifyDate>\n", created,
-             modified);
-    put(packet, piece);
+    put(packet, "<xmp:CreateDate>");
+    put(packet, created);
+    put(packet, "</xmp:CreateDate>\n<xmp:ModifyDate>");
+    put(packet, modified);
+    put(packet, "</xmp:ModifyDate>\n");
 }
 
 // The packet PDF/A-1 asks for: its identification (part 1, conformance B)

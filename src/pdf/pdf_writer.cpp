@@ -37,7 +37,17 @@ void pdf_write_bytes(const void* data, uint32_t length) {
     }
     // The count grows whether or not the write succeeded.
     pdf_writer.bytes_written += length;
-    if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, data, length);
+    if (pdf_writer.archive) pdf_hash_piece(data, length);
+}
+
+void pdf_hash_piece(const void* data, uint32_t length) {
+    // Of a long piece (a profile, an image) its length, which the dictionary
+    // before it holds, and its ends: hashing every byte of a photo would cost
+    // more than copying it.
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    if (length <= 2 * PDF_ID_END_BYTES) return pdf_hash_bytes(&pdf_writer.hash, bytes, length);
+    pdf_hash_bytes(&pdf_writer.hash, bytes, PDF_ID_END_BYTES);
+    pdf_hash_bytes(&pdf_writer.hash, bytes + length - PDF_ID_END_BYTES, PDF_ID_END_BYTES);
 }
 
 void pdf_begin_bytes(void) {
@@ -206,8 +216,10 @@ int pdf_write_stream_object(const char* dictionary, const void* data, int32_t le
 static void write_id(void) {
     unsigned char id[16];
     pdf_hash_id(&pdf_writer.hash, id);
+    static const char DIGITS[] = "0123456789ABCDEF";
     char hex[33];
-    for (int i = 0; i < 16; ++i) snprintf(hex + 2 * i, 3, "%02X", id[i]);
+    for (int i = 0; i < 16; ++i) hex[2 * i] = DIGITS[id[i] >> 4], hex[2 * i + 1] = DIGITS[id[i] & 15];
+    hex[32] = 0;
     pdf_printf("/ID [ <%s> <%s> ]\r", hex, hex);
 }
 
