@@ -239,7 +239,8 @@ if [ "$mode" = posix ]; then
               'a "b c'                  'a "b c'
               '-odd'                    '-odd'
               $'\xf0\x9f\x93\xb7 (1)'   $'\xf0\x9f\x93\xb7 (1)'
-              $'tab\there'              $'tab\there')
+              $'tab\there'              $'tab\there'
+              $'\x80\xff'               $'\xef\xbf\xbd\xef\xbf\xbd')
   names=()
   for ((i = 0; i < ${#name_cases[@]}; i += 2)); do
     cp -- "$inputs/rgb.jpg" "${name_cases[i]}.jpg" && names+=("${name_cases[i]}.jpg")
@@ -265,6 +266,7 @@ if [ "$mode" = posix ]; then
     label_is_title "$pdf" && pass || fail "names: the page label of $(printf %q "$pdf") is not its title"
   done
 fi
+
 
 # --- -o: the images of the line as the pages of one PDF, in order. A file
 # that cannot be converted is left out; each page is its single-file PDF's
