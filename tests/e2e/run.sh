@@ -267,6 +267,28 @@ if [ "$mode" = posix ]; then
   done
 fi
 
+# A usage error anywhere on the line (an unknown long or short option, a known
+# name with more after it): exit 2, the argument named on standard error,
+# nothing converted or written. The argument, then the line.
+if [ "$mode" = posix ]; then
+  mkdir "$work/usage" && cd "$work/usage"
+  while read -r bad arguments; do
+    cp "$inputs"/rgb.jpg "$inputs"/gray.jpg . && rm -f ./*.pdf
+    kestrel $arguments > /dev/null 2> stderr.txt
+    status=$?
+    [ $status -eq 2 ] && grep -qF -- "$bad" stderr.txt && [ -z "$(ls ./*.pdf 2>/dev/null)" ] &&
+      cmp -s rgb.jpg "$inputs/rgb.jpg" && pass ||
+      fail "usage ($arguments): status $status, PDFs: $(ls ./*.pdf 2>/dev/null), messages: $(cat stderr.txt)"
+  done <<'CASES'
+--bogus            --bogus rgb.jpg gray.jpg
+-x                 rgb.jpg -x gray.jpg
+-vx                -vx rgb.jpg gray.jpg
+--verbosely        rgb.jpg gray.jpg --verbosely
+--auto-orientx     --auto-orientx rgb.jpg gray.jpg
+--output=book.pdf  --output=book.pdf rgb.jpg gray.jpg
+-obook.pdf         -obook.pdf rgb.jpg gray.jpg
+CASES
+fi
 
 # --- -o: the images of the line as the pages of one PDF, in order. A file
 # that cannot be converted is left out; each page is its single-file PDF's
