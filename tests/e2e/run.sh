@@ -360,6 +360,18 @@ if [ "$mode" = posix ]; then
 fi
 cmp -s book.pdf book.before && pass || fail "merge: book.pdf changed by a failed document"
 ls ./~kestrel-* >/dev/null 2>&1 && fail "merge: a temporary file was left: $(ls ./~kestrel-*)" || pass
+# The final move fails (onto shelf.pdf, a folder that holds a file): the
+# document is reported, the folder stays as it was and no temporary file is left.
+mkdir shelf.pdf && echo "a book" > shelf.pdf/kept.txt
+kestrel -o shelf.pdf gray.jpg rgb.jpg 2> stderr.txt
+status=$?
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: shelf.pdf" ] && pass ||
+    fail "merge, failed move: status $status, messages: $(cat stderr.txt)"
+fi
+[ "$(ls -A shelf.pdf)" = kept.txt ] && [ "$(cat shelf.pdf/kept.txt)" = "a book" ] && pass ||
+  fail "merge: the folder shelf.pdf changed: $(ls -A shelf.pdf)"
+ls ./~kestrel-* >/dev/null 2>&1 && fail "merge, failed move: a temporary file was left: $(ls ./~kestrel-*)" || pass
 
 echo "e2e ($mode): $checks checks passed, $failures failed"
 echo "$checks passed, $failures failed"
