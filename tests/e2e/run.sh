@@ -372,6 +372,53 @@ fi
 [ "$(ls -A shelf.pdf)" = kept.txt ] && [ "$(cat shelf.pdf/kept.txt)" = "a book" ] && pass ||
   fail "merge: the folder shelf.pdf changed: $(ls -A shelf.pdf)"
 ls ./~kestrel-* >/dev/null 2>&1 && fail "merge, failed move: a temporary file was left: $(ls ./~kestrel-*)" || pass
+# Embedded profiles are told apart by their bytes. 70 pages, each with its own
+# profile (byte 100, reserved, differs): 70 streams, past the table's first 64.
+djpeg -pnm rgb.jpg > rgb.ppm
+for k in $(seq 0 69); do
+  { head -c 100 "$inputs/lstar-rgb.ICM"; printf "\\x$(printf %02x "$k")"; tail -c +102 "$inputs/lstar-rgb.ICM"; } \
+    > own.icc
+  cjpeg -icc own.icc rgb.ppm > "own-$k.jpg"
+done
+kestrel -o own.pdf own-*.jpg 2> stderr.txt
+status=$?
+profiles=$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')
+[ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 70 ] && qpdf --check own.pdf >/dev/null 2>&1 &&
+  pass || fail "merge, 70 profiles: status $status, $profiles profile streams, messages: $(cat stderr.txt)"
+# Past the 1 MB of profile bytes kept for comparing: three 600 KB profiles of
+# one size and one FNV-1a hash, unequal in their last 32 bytes (padding), keep
+# three streams. sum(E[i] * P**(15 - i)) is 0 mod 2**64 (a lattice reduction
+# found E): two 16-byte blocks whose values after each XOR differ by E end in
+# the same hash, whatever the hash before them.
+python3 - "$inputs/lstar-rgb.ICM" <<'PY' || fail "merge, equal hashes: the profiles were not made"
+import sys
+P, MASK, SIZE = 0x100000001b3, (1 << 64) - 1, 600000
+E = [5, 0, -2, 8, -3, 0, -7, -7, -2, 2, 8, 4, 5, 1, -6, -2]
+def blocks(h):
+    one, two, g, g2 = bytearray(), bytearray(), h, h
+    for e in E:
+        x2 = max(0, (g2 & 255) - (g & 255) - e)
+        x = x2 + e + (g & 255) - (g2 & 255)
+        assert 0 <= x <= 255 and x2 <= 255
+        one.append((g & 255) ^ x), two.append((g2 & 255) ^ x2)
+        g, g2 = ((g ^ one[-1]) * P) & MASK, ((g2 ^ two[-1]) * P) & MASK
+    assert g == g2 and one != two
+    return one, two, g
+start = bytearray(open(sys.argv[1], 'rb').read().ljust(SIZE - 32, b'\0'))
+start[0:4] = SIZE.to_bytes(4, 'big')
+h = 14695981039346656037
+for b in start: h = ((h ^ b) * P) & MASK
+a1, a2, h = blocks(h)
+b1, b2, h = blocks(h)
+for name, tail in ('same-0.icc', a1 + b1), ('same-1.icc', a2 + b1), ('same-2.icc', a1 + b2):
+    open(name, 'wb').write(start + tail)
+PY
+for k in 0 1 2; do cjpeg -icc same-$k.icc rgb.ppm > same-$k.jpg; done
+kestrel -o same-hash.pdf same-0.jpg same-1.jpg same-2.jpg 2> stderr.txt
+status=$?
+profiles=$(tr '\r' '\n' < same-hash.pdf | grep -a -c '^<< /N 3 /Length')
+[ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 3 ] && pass ||
+  fail "merge, equal hashes past the copy budget: status $status, $profiles profile streams, want 3"
 
 echo "e2e ($mode): $checks checks passed, $failures failed"
 echo "$checks passed, $failures failed"
