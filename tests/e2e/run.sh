@@ -285,7 +285,7 @@ if [ "$mode" = posix ]; then
 -vx                -vx rgb.jpg gray.jpg
 --verbosely        rgb.jpg gray.jpg --verbosely
 --auto-orientx     --auto-orientx rgb.jpg gray.jpg
---output=book.pdf  --output=book.pdf rgb.jpg gray.jpg
+--outputx=book.pdf --outputx=book.pdf rgb.jpg gray.jpg
 -obook.pdf         -obook.pdf rgb.jpg gray.jpg
 CASES
 fi
