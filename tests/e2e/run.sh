@@ -500,15 +500,21 @@ if [ "$mode" = posix ]; then
   kestrel linked.jpg 2>/dev/null
   [ ! -L linked.pdf ] && qpdf --check linked.pdf >/dev/null 2>&1 && pass || fail "link: linked.pdf is no PDF of its own"
   same_files "link"
-  # Standard error closed: no message lands inside the document.
-  kestrel -o closed.pdf a.jpg fake.jpg b.jpg 2>&-
-  [ $? -eq 1 ] && qpdf --check closed.pdf >/dev/null 2>&1 && pass || fail "2>&-: closed.pdf is broken"
+  # Standard error closed: no message lands inside the document (the first
+  # image is longer than what the writer holds back, so the message would
+  # fall inside it).
+  cp "$inputs/fake.jpg" . && { cat a.jpg; head -c 300000 /dev/zero; } > long.jpg
+  kestrel -o closed.pdf long.jpg fake.jpg b.jpg 2>&-
+  [ $? -eq 1 ] && qpdf --check closed.pdf >/dev/null 2>&1 && ! grep -aq 'Kestrel Error' closed.pdf && pass ||
+    fail "2>&-: closed.pdf is broken"
   rm -f extracted-* && pdfimages -j closed.pdf extracted >/dev/null 2>&1
-  cmp -s extracted-000.jpg a.jpg && cmp -s extracted-001.jpg b.jpg && pass || fail "2>&-: the JPEGs did not come back"
-  # A FIFO or a device named as a photo returns at once with its message.
-  mkfifo fifo.jpg && ln -s /dev/zero zero.jpg
-  timeout 20 "$program" fifo.jpg zero.jpg a.jpg 2> stderr.txt
-  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: %s: not a regular file\n' fifo.jpg zero.jpg)" ] &&
+  cmp -s extracted-000.jpg long.jpg && cmp -s extracted-001.jpg b.jpg && pass || fail "2>&-: the JPEGs did not come back"
+  # A FIFO or a device named as a photo returns at once with its message; a
+  # FIFO where the PDF would go is not replaced.
+  mkfifo fifo.jpg pipe.pdf && ln -s /dev/zero zero.jpg && cp a.jpg pipe.jpg
+  timeout 20 "$program" fifo.jpg zero.jpg a.jpg pipe.jpg 2> stderr.txt
+  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: %s: not a regular file\n' fifo.jpg zero.jpg)
+Kestrel Error: pipe.jpg: its PDF's name is not a regular file" ] && [ -p pipe.pdf ] &&
     pass || fail "FIFO and device: $(cat stderr.txt)"
   # Permission bits of the PDF replaced are kept: a private document stays private.
   chmod 600 book.pdf && echo "an older PDF" > private.pdf && chmod 640 private.pdf && cp a.jpg private.jpg
