@@ -115,9 +115,8 @@ static void check_text_options(const WCHAR* token) {
     name_as_shown(shown.data());
     bool holdable = pdf_xml_text(nullptr, 0, shown.data()) >= 0;
     fuzz_require((settings->usage_error == nullptr) == holdable, "refused only for what XML cannot hold");
-    if (holdable)
-        for (size_t i = 0; i < shown.size(); ++i)
-            fuzz_require(settings->convert.metadata.title[i] == shown[i], "the title is the text as shown");
+    for (size_t i = 0; holdable && i < shown.size(); ++i)
+        fuzz_require(settings->convert.metadata.title[i] == shown[i], "the title is the text as shown");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -54,13 +54,12 @@ static std::u32string read_xml(const std::string& xml) {
             i = end + 1;
             continue;
         }
-        int length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-        char32_t code = length == 1 ? byte : byte & (0x7F >> length);
-        fuzz_require(i + static_cast<size_t>(length) <= xml.size(), "a character is whole");
-        for (size_t n = 1; n < static_cast<size_t>(length); ++n)
-            code = code << 6 | (static_cast<unsigned char>(xml[i + n]) & 0x3Fu);
+        size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? byte : byte & (0x7Fu >> length);
+        fuzz_require(i + length <= xml.size(), "a character is whole");
+        for (size_t n = 1; n < length; ++n) code = code << 6 | (static_cast<unsigned char>(xml[i + n]) & 0x3Fu);
         out.push_back(code);
-        i += static_cast<size_t>(length);
+        i += length;
     }
     return out;
 }

@@ -68,7 +68,7 @@ unshown_reason() {
 
 # --pdfa on every JPEG that converts: a PDF kept for the validator (one Java
 # start at the end), or one message with the reason PDF/A-1 cannot carry it.
-archived=0
+archived=0 archive_refused=0
 declare -A archive_refusals=()
 archive() {
   local name=$1 copy=$2 reason
@@ -77,12 +77,11 @@ archive() {
   if [ -s "$work/messages.txt" ]; then
     reason=$(sed -n 's/^Kestrel Error: [^:]*: //p' "$work/messages.txt")
     [ -n "$reason" ] && [ ! -e "$work/input.pdf" ] || fail "$name: --pdfa refused it without a reason"
-    archive_refusals[$reason]=$((${archive_refusals[$reason]:-0} + 1))
+    archive_refusals[$reason]=$((${archive_refusals[$reason]:-0} + 1)) archive_refused=$((archive_refused + 1))
     echo "--pdfa refused: $name ($reason)"
   else
     archived=$((archived + 1))
-    mkdir -p "$work/archives" && mv "$work/input.pdf" "$work/archives/$archived.pdf"
-    echo "$archived.pdf: $name" >> "$work/archives/names.txt"
+    mkdir -p "$work/archives" && mv "$work/input.pdf" "$work/archives/${name//\//_}.pdf"
   fi
 }
 
@@ -143,12 +142,9 @@ echo "corpus: $converted JPEGs converted ($undecodable of them with image data t
 for reason in "${!reasons[@]}"; do echo "  refused ${reasons[$reason]}: $reason"; done
 if [ "$archived" -gt 0 ]; then
   report=$(bash "$here/pdfa_check.sh" "$work"/archives/*.pdf)
-  [ $? -eq 0 ] || fail "--pdfa: $(grep '^not' <<<"$report" | while IFS= read -r line; do
-    file=${line#not PDF/A-1b: }; echo "$(grep "^${file%%:*}: " "$work/archives/names.txt") ${file#*: }"; done)"
+  [ $? -eq 0 ] || fail "--pdfa: $(grep '^not' <<<"$report")"
   echo "corpus --pdfa: $(tail -n 1 <<<"$report")"
 fi
-archive_refused=0
-for count in "${archive_refusals[@]}"; do archive_refused=$((archive_refused + count)); done
 echo "corpus --pdfa: $archived converted, $archive_refused refused"
 for reason in "${!archive_refusals[@]}"; do echo "  --pdfa refused ${archive_refusals[$reason]}: $reason"; done
 echo "corpus: $failures failures"

@@ -548,7 +548,7 @@ jpegtran -arithmetic rgb.jpg > arithmetic.jpg
 # Refused: a profile claiming version 4, one of Lab data, a CMYK one in an RGB photo.
 python3 -c 'import sys; d = bytearray(open("rgb-icc.jpg", "rb").read())
 d[d.index(b"ICC_PROFILE\0") + 14 + 8] = 4; open("v4-profile.jpg", "wb").write(d)'
-cp rgb.jpg lab-profile.jpg && cp rgb.jpg cmyk-profile.jpg && cp rgb.jpg dated.jpg && cp rgb.jpg dated-here.jpg
+cp rgb.jpg single.jpg && cp rgb.jpg lab-profile.jpg && cp rgb.jpg cmyk-profile.jpg && cp rgb.jpg dated.jpg && cp rgb.jpg dated-here.jpg
 exiftool -q -overwrite_original '-ICC_Profile<=lab.icc' lab-profile.jpg
 exiftool -q -overwrite_original '-ICC_Profile<=press-cmyk.icc' cmyk-profile.jpg
 exiftool -q -overwrite_original -DateTimeOriginal='2019:06:30 14:05:09' -OffsetTimeOriginal=+09:30 dated.jpg
@@ -564,6 +564,7 @@ archive_run() {
   SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa -o book.pdf "${archive_pages[@]:0:5}" v4-profile.jpg \
     --auto-orient orient-6.jpg arithmetic.jpg 2>> stderr.txt
   SOURCE_DATE_EPOCH=1700000000 kestrel --author 'Ann & Bob' -o plain.pdf rgb.jpg gray.jpg 2>> stderr.txt
+  SOURCE_DATE_EPOCH=1700000000 kestrel single.jpg 2>> stderr.txt
 }
 archive_run
 if [ "$mode" = posix ]; then
@@ -606,7 +607,7 @@ epoch='2023-11-14T22:13:20Z' epoch_xmp='2023:11:14 22:13:20+00:00'
 [ "$(pdfinfo plain.pdf 2>/dev/null | sed -n 's/^Author: *//p')" = 'Ann & Bob' ] && pass || fail "pdfa: plain.pdf has no author"
 # Reproducible: the same bytes from a second run, with and without --pdfa.
 mkdir again/run && cp ./*.jpg again/run/ && (cd again/run && archive_run)
-for pdf in "${archives[@]}" plain.pdf; do cmp -s "$pdf" "again/run/$pdf" && pass || fail "pdfa: $pdf differs between two runs"; done
+for pdf in "${archives[@]}" plain.pdf single.pdf; do cmp -s "$pdf" "again/run/$pdf" && pass || fail "pdfa: $pdf differs between two runs"; done
 # No profile at all (a program without its data folder): refused.
 cp "$program" rgb.jpg alone/ && program_saved=$program && program=$work/pdfa/alone/$(basename "$program")
 (cd alone && kestrel --pdfa rgb.jpg 2> stderr.txt)

@@ -487,13 +487,11 @@ TEST(ScanExif, DateTimeOriginal) {
     const struct { const char* file; int found; ExifDate date; } cases[] = {
         {"exif-date-and-offset.jpg", 1, {2019, 6, 30, 14, 5, 9, 1, 9 * 60 + 30}},
         {"exif-date-little-endian.jpg", 1, {2003, 12, 31, 23, 59, 59, 0, 0}},
-        {"exif-date-unset.jpg", 0, {}},
-        {"exif-big-endian.jpg", 0, {}},
+        {"exif-date-unset.jpg", 0, {}}, {"exif-big-endian.jpg", 0, {}},
     };
     for (const auto& c : cases) {
         ExifDate date;
-        const std::string path = std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file;
-        EXPECT_EQ(jpeg_exif_date(wide_path(path).c_str(), &date), c.found) << c.file;
+        EXPECT_EQ(jpeg_exif_date(wide_path(std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file).c_str(), &date), c.found) << c.file;
         EXPECT_TRUE(!c.found || memcmp(&date, &c.date, sizeof date) == 0) << c.file;
     }
 }
