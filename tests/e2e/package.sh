@@ -149,14 +149,13 @@ elif [ "$mode" = deb ]; then
   echo "lintian: ${report:-no tags}"
   grep -q '^E:' <<<"$report" && fail "lintian errors" || pass
 
-  sudo=()
-  if ((EUID != 0)); then
-    if sudo -n true 2>/dev/null; then sudo=(sudo -n); else
-      echo "$checks passed, $failures failed; installing needs root or sudo"
-      [ "$failures" -eq 0 ] && exit 77 || exit 1
-    fi
+  # Root, or sudo that asks no password (a test cannot type one); else skipped.
+  if ((EUID != 0)) && ! sudo -n true 2>/dev/null; then
+    echo "$checks passed, $failures failed; installing needs root or sudo"
+    [ "$failures" -eq 0 ] && exit 77 || exit 1
   fi
-  apt() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
+  source "$here/../../scripts/lib/install-missing"
+  apt() { as_root env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
   trap 'apt remove kestrel >/dev/null 2>&1; rm -rf "$work"' EXIT
   (cd "$(dirname "$deb")" && apt install "./$(basename "$deb")" >"$work/apt.log" 2>&1) && pass ||
     fail "apt-get install: $(tail -n 5 "$work/apt.log")"
