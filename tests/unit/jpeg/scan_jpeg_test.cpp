@@ -451,7 +451,7 @@ TEST(ScanCorpus, NineChunkProfile) {
 // Camera and reference-library files all scan; damaged ones may fail, but
 // cleanly (the sanitizer build watches every read).
 TEST(ScanCorpus, OtherPeoplesFiles) {
-    if (!std::filesystem::exists(corpus() / "exif-samples")) GTEST_SKIP() << "no corpus";
+    if (!std::filesystem::exists(corpus() / "exif-samples")) GTEST_SKIP() << "no corpus at " << corpus().string();
     int scanned = 0;
     for (const char* folder : {"exif-samples", "libjpeg-turbo"}) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus() / folder)) {
