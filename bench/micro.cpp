@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "driver/driver.h"
+#include "driver/convert_image.h"
 #include "icc/icc.h"
 #include "jpeg/jpeg.h"
 #include "posix/utf.h"
@@ -101,8 +101,8 @@ static void bm_scan_jpeg_profile(benchmark::State& state) {
 
 static void bm_convert_image(benchmark::State& state) {
     for (auto _ : state) {
-        int ok = convert_image(small_path.c_str(), output_path.c_str(), profiles[0], profiles[1],
-                               profiles[2], 0);
+        ConvertSettings settings = {0, {profiles[0], profiles[1], profiles[2]}};
+        int ok = convert_image(small_path.c_str(), output_path.c_str(), &settings);
         if (!ok) state.SkipWithError("convert_image failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * small_bytes);

@@ -7,8 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "driver/driver.h"
+#include "driver/next_argument.h"
 #include "driver/options.h"
+#include "driver/output_path.h"
 #include "platform/path.h"
 #include "fuzz_input.h"
 #ifndef _WIN32
@@ -86,9 +87,9 @@ static void check_option(const WCHAR* token) {
     bool output = is_ascii_text(token, "-o") || is_ascii_text(token, "--output");
     for (int posix = 0; posix <= 1; ++posix) {
         const OptionSpec* option = find_option(token, posix);
-        fuzz_require(output == (option != nullptr && option->code == OPTION_OUTPUT),
+        fuzz_require(output == (option != nullptr && option->kind == OPTION_PDF_NAME),
                      "-o and --output name the output");
-        if (output) fuzz_require((option->flags & OPTION_TAKES_VALUE) != 0, "-o takes a value");
+        if (output) fuzz_require(option->value_name != nullptr, "-o takes a value");
     }
 }
 

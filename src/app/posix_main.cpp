@@ -1,6 +1,6 @@
 // Entry point of the POSIX kestrel: argv becomes the Windows-form command line
 // the core reads, then the batch runs with the POSIX program's conventions.
-#include "driver/driver.h"
+#include "driver/run_batch.h"
 #include "posix/command_line.h"
 
 int main(int argc, char** argv) {

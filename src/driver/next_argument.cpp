@@ -2,7 +2,7 @@
 // quote runs to the next one, and there are no escapes.
 #include <cstddef>
 
-#include "driver/driver.h"
+#include "driver/next_argument.h"
 
 WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long) {
     const WCHAR* at = *cursor;

@@ -1,95 +1,92 @@
-// The option table, its lookup, and the usage and version texts built from it,
-// so that what --help lists is exactly what the program takes.
+// The option table and the one place an option's value reaches the settings:
+// by the kind of value, never by the option, so a new option is a new row.
 #include "driver/options.h"
 
 #include <cstring>
 
+#include "platform/path.h"
+
 const OptionSpec option_table[] = {
-    {OPTION_OUTPUT, "-o", "--output", OPTION_TAKES_VALUE, "NAME.pdf",
+    {"-o", "--output", OPTION_PDF_NAME, 0, 0, offsetof(Settings, output), "NAME.pdf",
      "put the images, in order, as the pages of one PDF"},
-    {OPTION_VERBOSE, "-v", "--verbose", OPTION_POSIX_ONLY, nullptr,
+    {"-v", "--verbose", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_VERBOSE, 0, nullptr,
      "print the path of each PDF written"},
-    {OPTION_AUTO_ORIENT, nullptr, "--auto-orient", 0, nullptr,
+    {nullptr, "--auto-orient", OPTION_CONVERT_FLAG, 0, CONVERT_AUTO_ORIENT, 0, nullptr,
      "turn each page as the photo's EXIF orientation says"},
-    {OPTION_HELP, "-h", "--help", OPTION_POSIX_ONLY, nullptr, "show this help and exit"},
-    {OPTION_VERSION, "-V", "--version", OPTION_POSIX_ONLY, nullptr, "show the version and exit"},
-    {OPTION_END_OF_OPTIONS, nullptr, "--", OPTION_POSIX_ONLY, nullptr,
+    {"-h", "--help", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_HELP, 0, nullptr,
+     "show this help and exit"},
+    {"-V", "--version", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_VERSION, 0, nullptr,
+     "show the version and exit"},
+    {nullptr, "--", OPTION_END_OF_OPTIONS, OPTION_POSIX_ONLY, 0, 0, nullptr,
      "end of options: every later argument is a file"},
 };
 const int option_count = sizeof option_table / sizeof option_table[0];
 
-// Whole-string equality of UTF-16 text and an ASCII name.
-static int same_name(const WCHAR* text, const char* name) {
+// Equality of UTF-16 text, up to `end` (or its zero), and a whole ASCII name.
+static int same_name(const WCHAR* text, const WCHAR* end, const char* name) {
     if (name == nullptr) return 0;
-    while (*name != 0 && static_cast<unsigned char>(*name) == *text) ++name, ++text;
-    return *name == 0 && *text == 0;
+    while (*name != 0 && text != end && static_cast<unsigned char>(*name) == *text) ++name, ++text;
+    return *name == 0 && (text == end || *text == 0);
 }
 
-const OptionSpec* find_option(const WCHAR* argument, int posix) {
+static const OptionSpec* find_named(const WCHAR* name, const WCHAR* end, int posix) {
     for (int i = 0; i < option_count; ++i) {
         const OptionSpec* option = &option_table[i];
         if ((option->flags & OPTION_POSIX_ONLY) && !posix) continue;
-        if (same_name(argument, option->short_name) || same_name(argument, option->long_name))
+        if (same_name(name, end, option->short_name) || same_name(name, end, option->long_name))
             return option;
     }
     return nullptr;
 }
 
-// ASCII text through the wide console call, in pieces of a fixed buffer.
-static void write_ascii(HANDLE console, const char* text) {
-    WCHAR units[128];
-    size_t length = std::strlen(text);
-    while (length > 0) {
-        DWORD n = 0;
-        while (n < 128 && n < length) units[n] = static_cast<WCHAR>(text[n]), ++n;
-        DWORD written = 0;
-        WriteConsoleW(console, units, n, &written, nullptr);
-        text += n;
-        length -= n;
-    }
+const OptionSpec* find_option(const WCHAR* argument, int posix) {
+    return find_named(argument, nullptr, posix);
 }
 
-void write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
-    write_ascii(console, prefix);
-    DWORD units = 0;
-    while (text[units] != 0) ++units;
-    DWORD written = 0;
-    if (units > 0) WriteConsoleW(console, text, units, &written, nullptr);
-    write_ascii(console, "\n");
+const OptionSpec* find_option_with_value(const WCHAR* argument, int posix, const WCHAR** value) {
+    if (argument[0] != WIDE('-') || argument[1] != WIDE('-')) return nullptr;
+    const WCHAR* equals = argument + 2;
+    while (*equals != 0 && *equals != WIDE('=')) ++equals;
+    if (*equals == 0) return nullptr;
+    *value = equals + 1;
+    return find_named(argument, equals, posix);
 }
 
-void write_usage(HANDLE console) {
-    write_ascii(console,
-                "Usage: kestrel [OPTION]... IMAGE.jpg... [PROFILE.icc]...\n"
-                "Turns each JPEG into a PDF beside it (photo.jpg gives photo.pdf), the JPEG\n"
-                "data copied unchanged. ICC profiles (.icc, .icm) named anywhere on the line\n"
-                "serve the images of their colour space that carry no profile of their own.\n"
-                "With -o, the images instead become the pages of one PDF, in order.\n"
-                "\n");
-    for (int i = 0; i < option_count; ++i) {
-        const OptionSpec* option = &option_table[i];
-        char line[160] = "  ";
-        std::strcat(line, option->short_name != nullptr ? option->short_name : "  ");
-        std::strcat(line, option->short_name != nullptr ? ", " : "  ");
-        std::strcat(line, option->long_name);
-        if (option->value_name != nullptr) {
-            std::strcat(line, " ");
-            std::strcat(line, option->value_name);
+void note_usage_error(Settings* settings, const char* what, const WCHAR* argument) {
+    if (settings->usage_error != nullptr) return;
+    settings->usage_error = what;
+    int n = 0;
+    while (argument[n] != 0 && n < PATH_BUFFER_UNITS - 1) settings->bad_argument[n] = argument[n], ++n;
+    settings->bad_argument[n] = 0;
+}
+
+static void copy_value(WCHAR* field, const WCHAR* value) {
+    int n = 0;
+    while (value[n] != 0 && n < PATH_BUFFER_UNITS - 1) field[n] = value[n], ++n;
+    field[n] = 0;
+}
+
+void take_option(const OptionSpec* option, const WCHAR* value, Settings* settings) {
+    char* base = reinterpret_cast<char*>(settings);
+    if (option->value_name != nullptr) {
+        const uint64_t row = uint64_t{1} << (option - option_table);
+        if (settings->values_given & row) {
+            WCHAR name[32];
+            int n = 0;
+            for (const char* c = option->long_name; *c != 0 && n < 31; ++c) name[n++] = static_cast<WCHAR>(*c);
+            name[n] = 0;
+            return note_usage_error(settings, "option given twice", name);
         }
-        size_t width = std::strlen(line);
-        while (width < 28) line[width++] = ' ';
-        line[width] = 0;
-        write_ascii(console, line);
-        write_ascii(console, option->help);
-        write_ascii(console, "\n");
+        settings->values_given |= row;
     }
-    write_ascii(console,
-                "\n"
-                "Exit status: 0 when every image converted, 1 when one or more could not be\n"
-                "(each is named on standard error), 2 for a usage error.\n"
-                "See kestrel(1) for profiles, page size and examples.\n");
-}
-
-void write_version(HANDLE console) {
-    write_ascii(console, "kestrel " KESTREL_VERSION "\n");
+    switch (option->kind) {
+    case OPTION_RUN_FLAG: settings->flags |= option->bit; break;
+    case OPTION_CONVERT_FLAG: settings->convert.flags |= option->bit; break;
+    case OPTION_PDF_NAME:
+        if (!same_text_ignoring_ascii_case(path_extension(value), WIDE(".pdf")))
+            return note_usage_error(settings, "not a name ending in .pdf", value);
+        copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
+        break;
+    case OPTION_END_OF_OPTIONS: break;
+    }
 }

@@ -1,30 +1,33 @@
-// The command-line options: one table that both programs read. Entries marked
-// OPTION_POSIX_ONLY are options of the POSIX program alone; on Windows such an
-// argument stays what it always was, a file name.
+// The option table, shared by both programs, and reading an option's value
+// into the settings. Entries flagged OPTION_POSIX_ONLY are options of the
+// POSIX program alone; on Windows such an argument stays a file name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
+#include "driver/settings.h"
 #include "platform/win32.h"
 
 constexpr uint32_t OPTION_POSIX_ONLY = 1u;
-constexpr uint32_t OPTION_TAKES_VALUE = 2u;  // the next argument is its value
 
-enum OptionCode {
-    OPTION_VERBOSE,
-    OPTION_AUTO_ORIENT,
-    OPTION_HELP,
-    OPTION_VERSION,
+// What an option does with the settings; an entry with a value_name takes
+// the next argument (or the text after "=") as its value.
+enum OptionKind {
+    OPTION_RUN_FLAG,      // sets `bit` in Settings::flags
+    OPTION_CONVERT_FLAG,  // sets `bit` in ConvertSettings::flags
+    OPTION_PDF_NAME,      // a name ending in ".pdf", copied to the text at `field`
     OPTION_END_OF_OPTIONS,
-    OPTION_OUTPUT,
 };
 
 struct OptionSpec {
-    OptionCode code;
     const char* short_name;  // or null
     const char* long_name;
-    uint32_t flags;
-    const char* value_name;  // shown in the help of an option that takes a value
+    OptionKind kind;
+    uint32_t flags;          // OPTION_ bits
+    uint32_t bit;            // the flag an OPTION_*_FLAG sets
+    size_t field;            // where a value goes: its offset in Settings
+    const char* value_name;  // the value shown in --help; null: takes none
     const char* help;
 };
 
@@ -34,9 +37,12 @@ extern const int option_count;
 // The entry `argument` names, or null. POSIX-only entries count only for the
 // POSIX program (`posix` non-zero).
 const OptionSpec* find_option(const WCHAR* argument, int posix);
+// The entry whose name is `argument` up to its first '=' (the GNU form
+// --name=value), or null; *value is the text after the '='.
+const OptionSpec* find_option_with_value(const WCHAR* argument, int posix, const WCHAR** value);
 
-// The POSIX program's texts, written to a standard handle.
-void write_usage(HANDLE console);
-void write_version(HANDLE console);
-// One line: an ASCII prefix, then text (a path shown as the user typed it).
-void write_console_line(HANDLE console, const char* prefix, const WCHAR* text);
+// Takes the option (its value when it has one) into the settings, or notes
+// in them the usage error it makes.
+void take_option(const OptionSpec* option, const WCHAR* value, Settings* settings);
+// Notes the first usage error of the line: what is wrong, with `argument`.
+void note_usage_error(Settings* settings, const char* what, const WCHAR* argument);

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/driver.h"
+#include "driver/settings.h"
 
 // The matrix [a b c d e f] per orientation, as signs: a and b scale by the
 // image's width, c and d by its height, e by the page width, f by its height.

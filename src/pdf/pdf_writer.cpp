@@ -14,6 +14,14 @@ constexpr int OBJECT_HEADER_BYTES = 256;
 constexpr int PRINTF_BYTES = 2052;
 constexpr int TEXT_BYTES = 2048;
 
+int pdf_writer_ok(void) {
+    return pdf_writer.ok;
+}
+
+int pdf_writer_is_open(void) {
+    return pdf_writer.file != INVALID_HANDLE_VALUE && pdf_writer.file != nullptr;
+}
+
 int64_t pdf_position_limit(void) {
     return pdf_writer.grown_offsets != nullptr ? PDF_LARGEST_POSITION : INT32_MAX;
 }
@@ -198,6 +206,7 @@ int pdf_end_document(void) {
     }
     // Closing hands the platform's last buffered bytes to the disk, so it can fail too.
     if (!CloseHandle(pdf_writer.file)) pdf_writer.ok = 0;
+    pdf_writer.file = INVALID_HANDLE_VALUE;
     free(pdf_writer.grown_offsets);
     pdf_writer.grown_offsets = nullptr;
     pdf_writer.grown_capacity = 0;

@@ -37,6 +37,11 @@ extern PdfWriter pdf_writer;
 #define PDF_PRINTF_FORMAT __attribute__((format(printf, 1, 2)))
 #endif
 
+// The writer's state as its callers read it: every write of the document so
+// far succeeded; a document's file is open (pdf_end_document closes it).
+int pdf_writer_ok(void);
+int pdf_writer_is_open(void);
+
 void pdf_begin_object(void);
 void pdf_end_object(void);
 // Attaches an empty grown table (0 when memory runs out); the end of the

@@ -42,7 +42,7 @@ kestrel() {
   fi
 }
 
-masked() { perl -0777 -pe 's/D:\d{14}\+09/D:00000000000000+09/g' "$1"; }
+masked() { perl -0777 -pe "s/D:\d{14}[+-]\d\d'\d\d'/D:00000000000000+09'00'/g" "$1"; }
 
 # Checks one output against its expected file and the independent checkers.
 check_pdf() {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "builders.h"
-#include "driver/driver.h"
+#include "driver/convert_image.h"
 #include "support.h"
 
 namespace {
@@ -16,11 +16,12 @@ struct ConvertImage : ::testing::Test {
     const IccProfile* gray = gray_block.get();
     const IccProfile* rgb = rgb_block.get();
     const IccProfile* cmyk = cmyk_block.get();
-    const IccProfile* slots[3] = {gray, rgb, cmyk};  // as the batch hands them over
+    const IccProfile* slots[3] = {gray, rgb, cmyk};  // as the run hands them over
     void TearDown() override { std::filesystem::remove_all(dir); }
     int convert_to(const std::filesystem::path& output, const std::string& name, uint32_t flags = 0) {
-        return convert_image(wide_path(dir / name).c_str(), wide_path(output).c_str(), slots[0], slots[1],
-                             slots[2], flags);
+        ConvertSettings settings = {flags, {}};
+        for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = const_cast<IccProfile*>(slots[i]);
+        return convert_image(wide_path(dir / name).c_str(), wide_path(output).c_str(), &settings);
     }
     // Converts `jpeg` saved as `name`; the PDF text, or "" when it failed.
     std::string convert(const std::string& name, const std::string& jpeg, uint32_t flags = 0) {

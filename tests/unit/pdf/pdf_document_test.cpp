@@ -168,7 +168,7 @@ TEST_F(DocumentTest, ConverterDocumentTextExactly) {
     EXPECT_EQ(mask_dates(bodies[2]),
               "<<\r/Title (" + utf16be("photo.jpg") + ")\r/Subject (" + utf16be("Gray") +
                   ")\r/Creator (Quillmark PDF Wrapper Ver 1.0)\r/Producer (Quillmark PDF Wrapper Ver 1.0)\r"
-                  "/ModDate (D:##############+09'00')\r/CreationDate (D:##############+09'00')\r>>");
+                  "/ModDate (D:##############+##'##')\r/CreationDate (D:##############+##'##')\r>>");
     EXPECT_EQ(bodies[3],
               "<<\r/Type /Pages\r/Kids [ 5 0 R ]\r/Count 1\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r"
               "/ColorSpace << /DefaultGray [ /ICCBased 4 0 R ] >>\r/XObject << /Im0 7 0 R >>\r>>\r>>");
@@ -295,26 +295,29 @@ void set_time_zone(const char* zone) {
 }
 }  // namespace
 
-TEST(PdfDate, LocalDigitsFixedOffsetAndFallback) {
+TEST(PdfDate, LocalDigitsZoneOffsetAndFallback) {
     const char* saved = getenv("TZ");
     std::string previous = saved != nullptr ? saved : "";
     char date[PDF_DATE_BYTES];
     const time_t july_2003 = 1057068309;  // 2003-07-01 14:05:09 UTC
-
-    set_time_zone("UTC0");
-    pdf_format_date(date, sizeof date, july_2003);
-    EXPECT_STREQ(date, "D:20030701140509+09'00'");
-    // The zone is read again on every call, and only the digits follow it.
-    set_time_zone("EST5");
-    pdf_format_date(date, sizeof date, july_2003);
-    EXPECT_STREQ(date, "D:20030701090509+09'00'");
-    set_time_zone("JST-9");
-    pdf_format_date(date, sizeof date, july_2003 + 36000);
-    EXPECT_STREQ(date, "D:20030702090509+09'00'");
-
-    pdf_format_date(date, sizeof date, std::numeric_limits<time_t>::max());
-    EXPECT_STREQ(date, "D:19700101000000+09'00'");
-
+    // The zone is read again on every call; the offset is the zone's at that instant.
+    const struct {
+        const char* zone;
+        time_t when;
+        const char* date;
+    } cases[] = {
+        {"UTC0", july_2003, "D:20030701140509+00'00'"},
+        {"EST5", july_2003, "D:20030701090509-05'00'"},
+        {"JST-9", july_2003 + 36000, "D:20030702090509+09'00'"},
+        {"IST-5:30", july_2003, "D:20030701193509+05'30'"},
+        {"NST3:30", july_2003, "D:20030701103509-03'30'"},
+        {"JST-9", std::numeric_limits<time_t>::max(), "D:19700101000000+00'00'"},
+    };
+    for (const auto& c : cases) {
+        set_time_zone(c.zone);
+        pdf_format_date(date, sizeof date, c.when);
+        EXPECT_STREQ(date, c.date) << c.zone;
+    }
     set_time_zone(saved != nullptr ? previous.c_str() : nullptr);
 }
 

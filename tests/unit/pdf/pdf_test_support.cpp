@@ -87,10 +87,13 @@ void check_structure(const std::string& pdf, int32_t objects, std::vector<std::s
     }
 }
 
+// The digits and the zone's offset: "D:##############+##'##'".
 std::string mask_dates(std::string text) {
-    for (size_t at = text.find("D:"); at != std::string::npos; at = text.find("D:", at + 2))
-        for (size_t i = at + 2; i < text.size() && i < at + 16 && isdigit(static_cast<unsigned char>(text[i])); i++)
-            text[i] = '#';
+    for (size_t at = text.find("D:"); at != std::string::npos; at = text.find("D:", at + 2)) {
+        for (size_t i = at + 2; i < text.size() && i < at + 22; i++)
+            if (isdigit(static_cast<unsigned char>(text[i])) || (i == at + 16 && text[i] == '-'))
+                text[i] = i == at + 16 ? '+' : '#';
+    }
     return text;
 }
 

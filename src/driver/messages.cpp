@@ -1,0 +1,84 @@
+// The program's messages. The usage text is built from the option table, so
+// that what --help lists is exactly what the program takes.
+#include "driver/messages.h"
+
+#include <cstring>
+
+#include "driver/options.h"
+
+void report_failure(const WCHAR* argument) {
+    MessageBoxW(nullptr, argument, WIDE("Kestrel Error"), MB_OK);
+}
+
+// ASCII text through the wide console call, in pieces of a fixed buffer.
+static void write_ascii(HANDLE console, const char* text) {
+    WCHAR units[128];
+    size_t length = std::strlen(text);
+    while (length > 0) {
+        DWORD n = 0;
+        while (n < 128 && n < length) units[n] = static_cast<WCHAR>(text[n]), ++n;
+        DWORD written = 0;
+        WriteConsoleW(console, units, n, &written, nullptr);
+        text += n;
+        length -= n;
+    }
+}
+
+void write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
+    write_ascii(console, prefix);
+    DWORD units = 0;
+    while (text[units] != 0) ++units;
+    DWORD written = 0;
+    if (units > 0) WriteConsoleW(console, text, units, &written, nullptr);
+    write_ascii(console, "\n");
+}
+
+void report_usage_error(const Settings* settings) {
+    if (!(settings->flags & RUN_POSIX)) {
+        // Windows has no standard error: the message box names the argument.
+        report_failure(settings->bad_argument);
+        return;
+    }
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    char prefix[96] = "kestrel: ";
+    std::strncat(prefix, settings->usage_error, sizeof prefix - 12);
+    std::strcat(prefix, ": ");
+    write_console_line(err, prefix, settings->bad_argument);
+    write_console_line(err, "Try 'kestrel --help' for more information.", WIDE(""));
+}
+
+void write_usage(HANDLE console) {
+    write_ascii(console,
+                "Usage: kestrel [OPTION]... IMAGE.jpg... [PROFILE.icc]...\n"
+                "Turns each JPEG into a PDF beside it (photo.jpg gives photo.pdf), the JPEG\n"
+                "data copied unchanged. ICC profiles (.icc, .icm) named anywhere on the line\n"
+                "serve the images of their colour space that carry no profile of their own.\n"
+                "With -o, the images instead become the pages of one PDF, in order.\n"
+                "\n");
+    for (int i = 0; i < option_count; ++i) {
+        const OptionSpec* option = &option_table[i];
+        char line[160] = "  ";
+        std::strcat(line, option->short_name != nullptr ? option->short_name : "  ");
+        std::strcat(line, option->short_name != nullptr ? ", " : "  ");
+        std::strcat(line, option->long_name);
+        if (option->value_name != nullptr) {
+            std::strcat(line, " ");
+            std::strcat(line, option->value_name);
+        }
+        size_t width = std::strlen(line);
+        while (width < 28) line[width++] = ' ';
+        line[width] = 0;
+        write_ascii(console, line);
+        write_ascii(console, option->help);
+        write_ascii(console, "\n");
+    }
+    write_ascii(console,
+                "\n"
+                "Exit status: 0 when every image converted, 1 when one or more could not be\n"
+                "(each is named on standard error), 2 for a usage error.\n"
+                "See kestrel(1) for profiles, page size and examples.\n");
+}
+
+void write_version(HANDLE console) {
+    write_ascii(console, "kestrel " KESTREL_VERSION "\n");
+}

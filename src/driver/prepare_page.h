@@ -1,0 +1,27 @@
+// One image made ready to become a page, alike for a PDF of its own and for
+// a page of a document: scanned, its profile chosen, its page laid out.
+#pragma once
+
+#include "driver/settings.h"
+#include "icc/icc.h"
+#include "jpeg/jpeg.h"
+#include "pdf/pdf_document.h"
+
+constexpr int PAGE_CONTENT_BYTES = 256;
+
+struct PreparedPage {
+    ImageInfo info;
+    IccProfile* embedded_profile;  // the image's own, or null; release_page frees it
+    const IccProfile* profile;     // the one chosen, or null
+    PageSpec page;                 // size and label
+    char content[PAGE_CONTENT_BYTES];  // the content stream that draws the image
+    int content_length;
+};
+
+// 0 when the image cannot become a page (not a JPEG a reader can show, or
+// its content does not fit), with nothing left to release.
+int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared);
+void release_page(PreparedPage* prepared);
+// The file-name part of a path as a page label (cut to fit), shown as the
+// user sees the name.
+void copy_label(WCHAR* label, const WCHAR* path);

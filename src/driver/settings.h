@@ -1,0 +1,43 @@
+// What one run was asked to do, read from its command line into one value:
+// the run's own options, and what the conversion of every image needs.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/next_argument.h"
+#include "icc/icc.h"
+#include "platform/win32.h"
+
+// Conversion flags.
+constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;  // pages turned as the photos' EXIF orientation says
+
+// The profile slots, by component count.
+enum ProfileSlot { GRAY_SLOT, RGB_SLOT, CMYK_SLOT, PROFILE_SLOTS };
+
+// What the conversion of one image needs; the same for every image of a run.
+struct ConvertSettings {
+    uint32_t flags;  // CONVERT_ bits
+    // Named on the command line (the last of each kind wins), else the
+    // defaults beside the program; owned by the run.
+    IccProfile* profiles[PROFILE_SLOTS];
+};
+
+// Run flags.
+constexpr uint32_t RUN_POSIX = 1u;    // the POSIX program: its own options and exit status
+constexpr uint32_t RUN_VERBOSE = 2u;  // each PDF written named on standard output
+constexpr uint32_t RUN_HELP = 4u;
+constexpr uint32_t RUN_VERSION = 8u;
+
+struct Settings {
+    uint32_t flags;                   // RUN_ bits
+    WCHAR output[PATH_BUFFER_UNITS];  // -o: the one PDF of every image; empty without
+    ConvertSettings convert;
+    WCHAR program_path[PATH_BUFFER_UNITS];
+    const WCHAR* operands;  // the command line after the program path
+    int no_arguments;       // nothing after the program path
+    uint64_t values_given;  // by option table row: each value is given once
+    // The first thing wrong with the line (null when nothing is) and the
+    // argument it is about; nothing is converted then.
+    const char* usage_error;
+    WCHAR bad_argument[PATH_BUFFER_UNITS];
+};
