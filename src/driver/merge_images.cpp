@@ -14,6 +14,8 @@ constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
 // The temporary file is created only under a name no file has, so no user
 // file is ever taken over; the next number is tried while the name is taken.
 int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
+    // -o -: standard output, written as it comes; no temporary file.
+    if (is_standard_stream(output_path)) return pdf_begin_merged_on(GetStdHandle(STD_OUTPUT_HANDLE));
     for (int n = 0; n < TEMPORARY_TRIES; ++n) {
         if (!make_temporary_path(output_path, n, temporary_path)) return 0;
         if (pdf_begin_merged(temporary_path)) return 1;
@@ -44,6 +46,7 @@ int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path) {
     copy_label(title, output_path);
     int pages = pdf_merged_page_count();
     int complete = pdf_end_merged(title);
+    if (is_standard_stream(output_path)) return complete ? 1 : pages == 0 ? 0 : -1;
     if (complete && replace_file(temporary_path, output_path)) return 1;
     delete_file(temporary_path);
     return pages == 0 ? 0 : -1;

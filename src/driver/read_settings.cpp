@@ -4,8 +4,21 @@
 #include "driver/read_settings.h"
 
 #include "driver/operands.h"
+#include "driver/options.h"
 #include "driver/profiles.h"
 #include "platform/files.h"
+
+// Options that make no sense together are usage errors, noted after all of
+// them are read, whatever their order.
+static void check_combinations(Settings* settings, int standard_inputs) {
+    const int merging = settings->output[0] != 0;
+    standard_inputs += is_standard_stream(settings->files_from);
+    if (merging && settings->output_dir[0] != 0) note_usage_error(settings, "not with -o", WIDE("--output-dir"));
+    if (merging && (settings->flags & RUN_UPDATE)) note_usage_error(settings, "not with -o", WIDE("--update"));
+    // Standard input's PDF would have no place beside it.
+    if (standard_inputs > 0 && !merging) note_usage_error(settings, "standard input needs -o", WIDE("-"));
+    if (standard_inputs > 1) note_usage_error(settings, "standard input read twice", WIDE("-"));
+}
 
 int read_settings(Settings* settings, uint32_t run_flags) {
     *settings = Settings{};
@@ -19,9 +32,12 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     settings->operands = walk.cursor;
     const WCHAR* peek = walk.cursor;
     settings->no_arguments = next_argument(&peek, token, nullptr) == nullptr;
-    int too_long = 0;
-    while (next_operand(&walk, token, &too_long, settings) != nullptr)
+    int too_long = 0, standard_inputs = 0;
+    while (next_operand(&walk, token, &too_long, settings) != nullptr) {
         if (!too_long && is_profile_argument(token)) take_profile_argument(token, &settings->convert);
+        standard_inputs += walk.posix && is_standard_stream(token);
+    }
+    check_combinations(settings, standard_inputs);
     return 1;
 }
 

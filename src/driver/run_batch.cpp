@@ -9,8 +9,10 @@
 #include "driver/input_source.h"
 #include "driver/merge_images.h"
 #include "driver/messages.h"
+#include "driver/output_folder.h"
 #include "driver/output_path.h"
 #include "driver/profiles.h"
+#include "driver/progress.h"
 #include "driver/read_settings.h"
 
 // The conversion phase's state.
@@ -18,6 +20,7 @@ struct Run {
     const Settings* settings;
     int failures;
     WCHAR temporary_path[PATH_BUFFER_UNITS];  // -o: the document being written
+    Progress progress;
 };
 
 // The answer to a usage error, and the POSIX program's to --help, --version
@@ -44,21 +47,35 @@ static int answer_without_converting(const Settings* settings) {
 }
 
 static void fail(Run* run, const WCHAR* argument) {
+    clear_progress(&run->progress);
     report_failure(argument);
     ++run->failures;
 }
 
+static void fail_input(Run* run, const Input* input) {
+    fail(run, input->standard_input ? WIDE("-") : input->path);
+}
+
 static void note_written(const Run* run, const WCHAR* pdf) {
-    if (run->settings->flags & RUN_VERBOSE) write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf);
+    // -o -: standard output holds the document, and nothing else.
+    if ((run->settings->flags & RUN_VERBOSE) && !is_standard_stream(pdf))
+        write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf);
+}
+
+// The single-file PDF's path: beside the image, or below --output-dir with
+// the folders on the way made; 0 when it cannot be.
+static int place_output(const Run* run, const Input* input, WCHAR* output_path) {
+    const WCHAR* folder = run->settings->output_dir;
+    if (folder[0] == 0) return make_output_path(input->path, output_path);
+    return make_output_in_folder(folder, input->path, input->relative, output_path) &&
+           make_parent_folders(output_path);
 }
 
 static void convert_alone(Run* run, const Input* input) {
     WCHAR output_path[PATH_BUFFER_UNITS];
-    if (input->too_long || !make_output_path(input->path, output_path) ||
-        !convert_image(input->path, output_path, &run->settings->convert)) {
-        fail(run, input->path);
-        return;
-    }
+    if (input->too_long || !place_output(run, input, output_path)) return fail_input(run, input);
+    if ((run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path)) return;
+    if (!convert_image(input->path, output_path, &run->settings->convert)) return fail_input(run, input);
     note_written(run, output_path);
 }
 
@@ -66,7 +83,7 @@ static void convert_alone(Run* run, const Input* input) {
 // stays as it was, and the run converts nothing more.
 static int add_to_document(Run* run, const Input* input) {
     int added = input->too_long ? 0 : add_merged_image(input->path, &run->settings->convert);
-    if (added <= 0) fail(run, input->path);
+    if (added <= 0) fail_input(run, input);
     if (added >= 0) return 1;
     end_merged_document(run->settings->output, run->temporary_path);
     fail(run, run->settings->output);
@@ -86,16 +103,21 @@ static void convert_inputs(Run* run) {
         fail(run, run->settings->output);
         return;
     }
+    begin_progress(&run->progress, run->settings);
     InputSource source;
     begin_inputs(&source, run->settings);
     Input input;
-    while (next_input(&source, &input)) {
+    int going = 1;
+    while (going && next_input(&source, &input)) {
         if (!merging)
             convert_alone(run, &input);
-        else if (!add_to_document(run, &input))
-            return;
+        else
+            going = add_to_document(run, &input);
+        note_progress(&run->progress, input.path);
     }
-    if (merging) finish_document(run);
+    end_inputs(&source);
+    clear_progress(&run->progress);
+    if (merging && going) finish_document(run);
 }
 
 int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
@@ -104,7 +126,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int status = answer_without_converting(&settings);
     if (status < 0) {
         load_default_profiles(module_instance, settings.program_path, &settings.convert);
-        Run run = {&settings, 0, {}};
+        Run run = {&settings, 0, {}, {}};
         convert_inputs(&run);
         status = (settings.flags & RUN_POSIX) && run.failures != 0 ? 1 : 0;
     }

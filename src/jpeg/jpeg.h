@@ -18,6 +18,9 @@ struct ImageInfo {
     uint32_t orientation;  // EXIF 1-8, or 0 when absent, unreadable or out of range
 };
 
+// 1 for a name whose extension is .jpg, .jpeg, .jpe or .jfif in any letter case.
+int is_jpeg_name(const WCHAR* path);
+
 // 1 with `info` filled, or 0, also for a last frame a PDF reader cannot show
 // (samples other than 8-bit, a lossless or hierarchical process). With
 // `profile` non-null, an embedded ICC profile (or null) is handed back there
