@@ -1,6 +1,8 @@
 // --output-dir and --update: names and times, through the Win32 calls.
 #include "driver/output_folder.h"
 
+#include <cstdint>
+
 #include "driver/next_argument.h"
 #include "driver/output_path.h"
 
