@@ -121,10 +121,11 @@ int begin_folder_walk(FolderWalk* walk, const WCHAR* folder) {
     return 0;
 }
 
-static void take_path(const FolderWalk* walk, Input* input, int fits) {
+static void take_path(const FolderWalk* walk, Input* input, int fits, const char* problem) {
     int n = 0;
     while ((input->path[n] = walk->path[n]) != 0) ++n;
-    input->too_long = !fits;
+    input->too_long = !fits || problem != nullptr;
+    input->problem = fits ? problem : nullptr;
     input->relative = walk->root_length;
     if (input->path[input->relative] == WIDE('\\')) ++input->relative;
 }
@@ -135,7 +136,7 @@ int next_in_folder_walk(FolderWalk* walk, Input* input) {
         Listing* folders = &walk->folders[walk->depth - 1];
         if (files->next < files->count) {
             int fits = extend_path(walk, files->units + files->starts[files->next++]);
-            take_path(walk, input, fits);
+            take_path(walk, input, fits, nullptr);
             walk->path[walk->lengths[walk->depth - 1]] = 0;
             return 1;
         }
@@ -146,7 +147,7 @@ int next_in_folder_walk(FolderWalk* walk, Input* input) {
         }
         int fits = extend_path(walk, folders->units + folders->starts[folders->next++]);
         if (!fits || !enter_folder(walk)) {
-            take_path(walk, input, 0);
+            take_path(walk, input, fits, "folder cannot be read");
             walk->path[walk->lengths[walk->depth - 1]] = 0;
             return 1;
         }

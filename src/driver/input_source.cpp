@@ -25,6 +25,7 @@ static void copy_path(Input* input, const WCHAR* path) {
 // The next name of the command line or the list, as it was given.
 static int next_name(InputSource* source, Input* input) {
     input->standard_input = 0;
+    input->problem = nullptr;
     while (next_operand(&source->walk, input->path, &input->too_long, nullptr) != nullptr) {
         if (input->too_long || !is_profile_argument(input->path)) {
             input->standard_input = source->walk.posix && is_standard_stream(input->path);
@@ -37,6 +38,7 @@ static int next_name(InputSource* source, Input* input) {
             source->list_state = 2;
             copy_path(input, source->settings->files_from);
             input->too_long = 1;  // reported under the list's name
+            input->problem = "list cannot be read";
             return 1;
         }
     }
@@ -59,12 +61,14 @@ int next_input(InputSource* source, Input* input) {
         input->relative = static_cast<int>(path_file_name(input->path) - input->path);
         if (input->standard_input && !source->counting) {
             input->too_long = !hold_standard_input(source->held);
+            input->problem = input->too_long ? "cannot be copied" : nullptr;
             copy_path(input, source->held);
             return 1;
         }
         if (input->too_long || !(source->settings->flags & RUN_RECURSIVE) || !is_folder(input->path)) return 1;
         if (!begin_folder_walk(&source->folders, input->path)) {
             input->too_long = 1;  // reported under the folder's name
+            input->problem = "folder cannot be read";
             return 1;
         }
     }

@@ -25,6 +25,7 @@ struct Input {
     // It cannot be converted and is reported: the name was cut to fit
     // `path`, or it is a folder that cannot be listed.
     int too_long;
+    const char* problem;  // what the POSIX message says of a folder or list that cannot be read; or null
     int relative;  // where the part of `path` that --output-dir mirrors starts
     int standard_input;  // "-": `path` is its copy, reported as "-"
 };

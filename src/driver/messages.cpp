@@ -6,37 +6,47 @@
 
 #include "driver/options.h"
 
-void report_failure(const WCHAR* argument) {
-    MessageBoxW(nullptr, argument, WIDE("Kestrel Error"), MB_OK);
+void report_failure(const Settings* settings, const WCHAR* argument, const char* reason) {
+    WCHAR text[PATH_BUFFER_UNITS + 64];
+    int n = 0;
+    while (argument[n] != 0 && n < PATH_BUFFER_UNITS) text[n] = argument[n], ++n;
+    if (reason != nullptr && (settings->flags & RUN_POSIX)) {
+        text[n++] = WIDE(':'), text[n++] = WIDE(' ');
+        for (const char* c = reason; *c != 0 && n < PATH_BUFFER_UNITS + 63; ++c) text[n++] = static_cast<WCHAR>(*c);
+    }
+    text[n] = 0;
+    MessageBoxW(nullptr, text, WIDE("Kestrel Error"), MB_OK);
 }
 
 // ASCII text through the wide console call, in pieces of a fixed buffer.
-static void write_ascii(HANDLE console, const char* text) {
+static int write_ascii(HANDLE console, const char* text) {
     WCHAR units[128];
     size_t length = std::strlen(text);
+    int ok = 1;
     while (length > 0) {
         DWORD n = 0;
         while (n < 128 && n < length) units[n] = static_cast<WCHAR>(text[n]), ++n;
         DWORD written = 0;
-        WriteConsoleW(console, units, n, &written, nullptr);
+        if (!WriteConsoleW(console, units, n, &written, nullptr)) ok = 0;
         text += n;
         length -= n;
     }
+    return ok;
 }
 
-void write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
-    write_ascii(console, prefix);
+int write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
+    int ok = write_ascii(console, prefix);
     DWORD units = 0;
     while (text[units] != 0) ++units;
     DWORD written = 0;
-    if (units > 0) WriteConsoleW(console, text, units, &written, nullptr);
-    write_ascii(console, "\n");
+    if (units > 0 && !WriteConsoleW(console, text, units, &written, nullptr)) ok = 0;
+    return write_ascii(console, "\n") && ok;
 }
 
 void report_usage_error(const Settings* settings) {
     if (!(settings->flags & RUN_POSIX)) {
         // Windows has no standard error: the message box names the argument.
-        report_failure(settings->bad_argument);
+        report_failure(settings, settings->bad_argument, nullptr);
         return;
     }
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -47,8 +57,8 @@ void report_usage_error(const Settings* settings) {
     write_console_line(err, "Try 'kestrel --help' for more information.", WIDE(""));
 }
 
-void write_usage(HANDLE console) {
-    write_ascii(console,
+int write_usage(HANDLE console) {
+    int ok = write_ascii(console,
                 "Usage: kestrel [OPTION]... IMAGE.jpg... [PROFILE.icc]...\n"
                 "Turns each JPEG into a PDF beside it (photo.jpg gives photo.pdf), the JPEG\n"
                 "data copied unchanged. ICC profiles (.icc, .icm) named anywhere on the line\n"
@@ -68,17 +78,17 @@ void write_usage(HANDLE console) {
         size_t width = std::strlen(line);
         while (width < 28) line[width++] = ' ';
         line[width] = 0;
-        write_ascii(console, line);
-        write_ascii(console, option->help);
-        write_ascii(console, "\n");
+        ok &= write_ascii(console, line);
+        ok &= write_ascii(console, option->help);
+        ok &= write_ascii(console, "\n");
     }
-    write_ascii(console,
+    return write_ascii(console,
                 "\n"
                 "Exit status: 0 when every image converted, 1 when one or more could not be\n"
                 "(each is named on standard error), 2 for a usage error.\n"
-                "See kestrel(1) for profiles, page size and examples.\n");
+                "See kestrel(1) for profiles, page size and examples.\n") && ok;
 }
 
-void write_version(HANDLE console) {
-    write_ascii(console, "kestrel " KESTREL_VERSION "\n");
+int write_version(HANDLE console) {
+    return write_ascii(console, "kestrel " KESTREL_VERSION "\n");
 }

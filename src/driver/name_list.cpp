@@ -42,6 +42,7 @@ int next_list_name(NameList* list, Input* input) {
         if (list->separator == '\n' && length > 0 && name[length - 1] == '\r') --length;
     }
     if (length == 0 && !cut) return 0;
+    input->problem = nullptr;
     input->too_long = cut || !name_from_list(name, length, input->path, PATH_BUFFER_UNITS);
     // A name too long for the path is shown by as much as fits.
     while (input->too_long && length > 0 && !name_from_list(name, length, input->path, PATH_BUFFER_UNITS))

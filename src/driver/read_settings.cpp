@@ -7,6 +7,33 @@
 #include "driver/options.h"
 #include "driver/profiles.h"
 #include "platform/files.h"
+#include "platform/path.h"
+
+// Names compare as the file system does: bytes on POSIX, ASCII letters in
+// either case on Windows.
+static int same_file_name(const WCHAR* a, const WCHAR* b, int posix) {
+    if (!posix) return same_text_ignoring_ascii_case(a, b);
+    while (*a != 0 && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// -o writes a new PDF: never over one of the line's own inputs, and on POSIX
+// only with an image to put in it.
+static void check_output(Settings* settings) {
+    const int posix = (settings->flags & RUN_POSIX) != 0;
+    if (settings->output[0] == 0 || settings->usage_error != nullptr) return;
+    OperandWalk walk = {settings->operands, posix, 0};
+    WCHAR token[PATH_BUFFER_UNITS];
+    int too_long = 0;
+    int images = 0;
+    while (next_operand(&walk, token, &too_long, nullptr) != nullptr) {
+        if (same_file_name(token, settings->output, posix) && !is_standard_stream(token))
+            return note_usage_error(settings, "the output is also an input", token);
+        if (too_long || !is_profile_argument(token)) ++images;
+    }
+    // Images may also come from --files-from.
+    if (images == 0 && posix && settings->files_from[0] == 0) note_usage_error(settings, "no image for the document", settings->output);
+}
 
 // Options that make no sense together are usage errors, noted after all of
 // them are read, whatever their order.
@@ -16,7 +43,8 @@ static void check_combinations(Settings* settings, int standard_inputs) {
     if (merging && (settings->flags & RUN_UPDATE)) note_usage_error(settings, "not with -o", WIDE("--update"));
     // Standard input's PDF would have no place beside it.
     if (standard_inputs > 0 && !merging) note_usage_error(settings, "standard input needs -o", WIDE("-"));
-    if (standard_inputs + is_standard_stream(settings->files_from) > 1) note_usage_error(settings, "standard input read twice", WIDE("-"));
+    if (standard_inputs + is_standard_stream(settings->files_from) > 1)
+        note_usage_error(settings, "standard input read twice", WIDE("-"));
 }
 
 int read_settings(Settings* settings, uint32_t run_flags) {
@@ -33,9 +61,11 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     settings->no_arguments = next_argument(&peek, token, nullptr) == nullptr;
     int too_long = 0, standard_inputs = 0;
     while (next_operand(&walk, token, &too_long, settings) != nullptr) {
-        if (!too_long && is_profile_argument(token)) take_profile_argument(token, &settings->convert);
+        if (!too_long && is_profile_argument(token) && !take_profile_argument(token, &settings->convert))
+            ++settings->profile_failures;
         standard_inputs += walk.posix && is_standard_stream(token);
     }
+    check_output(settings);
     check_combinations(settings, standard_inputs);
     return 1;
 }

@@ -1,15 +1,15 @@
-// The copy of standard input lives in a folder made for it alone (creating a
-// folder is exclusive), so no user file is ever taken over, and is named
-// "-.jpg": it shows as "-" in the page label.
+// The copy of standard input lives in a folder made for it alone under a
+// temporary name (creating a folder is exclusive), so no user file is ever
+// taken over, and is named "-.jpg", the name its page label shows. On POSIX
+// a signal removes both, as it removes every temporary file.
 #include "driver/standard_input.h"
 
-#include <cstdio>
-
 #include "driver/next_argument.h"
+#include "driver/output_path.h"
 #include "platform/files.h"
 #include "platform/path.h"
 
-constexpr int FOLDER_TRIES = 10000;
+constexpr int FOLDER_TRIES = 16;
 
 static int append_ascii(WCHAR* path, int at, const char* text) {
     while (*text != 0 && at < PATH_BUFFER_UNITS - 1) path[at++] = static_cast<WCHAR>(*text++);
@@ -17,18 +17,20 @@ static int append_ascii(WCHAR* path, int at, const char* text) {
     return *text == 0 ? at : -1;
 }
 
-// Makes the folder and returns the length of its path, or -1.
+// Makes the folder, under a fresh temporary name in the temporary folder,
+// and returns the length of its path, or -1.
 static int make_own_folder(WCHAR* held) {
-    DWORD base = GetTempPathW(PATH_BUFFER_UNITS, held);
-    if (base == 0 || base >= PATH_BUFFER_UNITS) return -1;
-    unsigned start = static_cast<unsigned>(GetTickCount64() % FOLDER_TRIES);
+    WCHAR beside[PATH_BUFFER_UNITS];
+    DWORD base = GetTempPathW(PATH_BUFFER_UNITS, beside);
+    if (base == 0 || base >= PATH_BUFFER_UNITS - 1 || append_ascii(beside, static_cast<int>(base), "-") < 0) return -1;
     for (int n = 0; n < FOLDER_TRIES; ++n) {
-        char name[32];
-        snprintf(name, sizeof name, "~kestrel-%04u.tmp", (start + static_cast<unsigned>(n)) % FOLDER_TRIES);
-        int length = append_ascii(held, static_cast<int>(base), name);
-        if (length < 0) return -1;
-        if (CreateDirectoryW(held, nullptr)) return length;
-        if (GetFileAttributesW(held) == INVALID_FILE_ATTRIBUTES) return -1;  // not there, yet refused
+        if (!make_temporary_path(beside, held)) return -1;
+        if (CreateDirectoryW(held, nullptr)) {
+            int length = 0;
+            while (held[length] != 0) ++length;
+            return length;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return -1;
     }
     return -1;
 }

@@ -1,6 +1,7 @@
 // Folder calls of the POSIX stand-in: listing a folder, an entry's times and
 // size, creating and removing folders, the temporary folder. Attributes say
 // what Windows would: a leading dot is hidden, a symbolic link a reparse point.
+#include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "posix/created_files.h"
 #include "posix/names.h"
 #include "posix/win32_posix.h"
 
@@ -34,13 +36,30 @@ BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID inf
     return TRUE;
 }
 
+// A folder of a temporary name (standard input's copy is held in one) is
+// removed by a signal, as a temporary file is.
+static bool is_temporary(const std::string& native) {
+    size_t name = native.rfind('/');
+    return native.compare(name == std::string::npos ? 0 : name + 1, 9, "~kestrel-") == 0;
+}
+
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
     (void)security;
-    return path != nullptr && mkdir(posix_native_path(path).c_str(), 0777) == 0 ? TRUE : FALSE;
+    if (path == nullptr) return FALSE;
+    std::string native = posix_native_path(path);
+    if (mkdir(native.c_str(), 0777) != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : errno == ENOENT ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (is_temporary(native)) posix_track_created(native.c_str());
+    return TRUE;
 }
 
 BOOL RemoveDirectoryW(LPCWSTR path) {
-    return path != nullptr && rmdir(posix_native_path(path).c_str()) == 0 ? TRUE : FALSE;
+    if (path == nullptr) return FALSE;
+    std::string native = posix_native_path(path);
+    posix_forget_created(native.c_str());
+    return rmdir(native.c_str()) == 0 ? TRUE : FALSE;
 }
 
 // $TMPDIR or /tmp, ending in the separator; the units written, 0 on failure.
