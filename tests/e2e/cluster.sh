@@ -25,13 +25,13 @@ chmod +x bin/ssh && export HOSTS=$work/hosts
 pdfs() { find photos -name '*.pdf' -printf '%p %i %T@\n' | sort; }
 # The recipe: names NUL-separated, -X batches of 100, a job log to resume from.
 find "$work/photos" -type f -iname '*.jpg' -print0 > names
-recipe=(parallel -0 -X -n 100 --ssh bin/ssh -S 1/one,1/two --joblog jobs.log)
+recipe=(parallel -0 -X -n 100 --ssh bin/ssh -S 1/one,1/two --joblog jobs.log --resume)
 # Stopped once four batches are done: it lets the running ones finish.
 "${recipe[@]}" kestrel -u -v < names > first.txt 2> errors.txt & stopped=$!
 while [ "$(cat jobs.log 2>/dev/null | grep -c .)" -lt 5 ]; do sleep 0.1; done
 kill -TERM $stopped; wait $stopped
 before=$(pdfs)
-"${recipe[@]}" --resume kestrel -u -v < names > second.txt 2>> errors.txt
+"${recipe[@]}" kestrel -u -v < names > second.txt 2>> errors.txt
 done_before=$(grep -c . <<<"$before")
 [ "$done_before" -ge 400 ] && [ "$done_before" -lt 2000 ] && pass || fail "parallel: $done_before PDFs when stopped"
 [ -z "$(comm -23 <(echo "$before") <(pdfs))" ] && pass || fail "parallel: the resumed run rewrote PDFs"
