@@ -3,6 +3,7 @@
 // each name of --files-from, taken as a file whatever it looks like.
 #include "driver/input_source.h"
 
+#include "driver/output_folder.h"
 #include "driver/profiles.h"
 #include "driver/standard_input.h"
 #include "platform/path.h"
@@ -46,11 +47,6 @@ static int next_name(InputSource* source, Input* input) {
     if (source->list_state == 1) end_name_list(&source->list);
     source->list_state = 2;
     return 0;
-}
-
-static int is_folder(const WCHAR* path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int next_input(InputSource* source, Input* input) {

@@ -19,7 +19,7 @@ int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int rela
     return make_output_path(joined, output);
 }
 
-static int is_folder(const WCHAR* path) {
+int is_folder(const WCHAR* path) {
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
