@@ -472,10 +472,12 @@ if [ "$mode" = posix ]; then
   [ $? -eq 1 ] && qpdf --check closed.pdf >/dev/null 2>&1 && pass || fail "2>&-: closed.pdf is broken"
   rm -f extracted-* && pdfimages -j closed.pdf extracted >/dev/null 2>&1
   cmp -s extracted-000.jpg a.jpg && cmp -s extracted-001.jpg b.jpg && pass || fail "2>&-: the JPEGs did not come back"
-  # A FIFO or a device named as a photo returns at once with its message.
-  mkfifo fifo.jpg && ln -s /dev/zero zero.jpg
-  timeout 20 "$program" fifo.jpg zero.jpg a.jpg 2> stderr.txt
-  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: %s: not a regular file\n' fifo.jpg zero.jpg)" ] &&
+  # A FIFO or a device named as a photo returns at once with its message; a
+  # FIFO where the PDF would go is not replaced.
+  mkfifo fifo.jpg pipe.pdf && ln -s /dev/zero zero.jpg && cp a.jpg pipe.jpg
+  timeout 20 "$program" fifo.jpg zero.jpg a.jpg pipe.jpg 2> stderr.txt
+  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: %s: not a regular file\n' fifo.jpg zero.jpg)
+Kestrel Error: pipe.jpg: its PDF's name is not a regular file" ] && [ -p pipe.pdf ] &&
     pass || fail "FIFO and device: $(cat stderr.txt)"
   # Permission bits of the PDF replaced are kept: a private document stays private.
   chmod 600 book.pdf && echo "an older PDF" > private.pdf && chmod 640 private.pdf && cp a.jpg private.jpg
