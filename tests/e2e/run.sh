@@ -242,7 +242,8 @@ if [ "$mode" = posix ]; then
               'a "b c'                  'a "b c'
               '-odd'                    '-odd'
               $'\xf0\x9f\x93\xb7 (1)'   $'\xf0\x9f\x93\xb7 (1)'
-              $'tab\there'              $'tab\there')
+              $'tab\there'              $'tab\there'
+              $'\x80\xff'               $'\xef\xbf\xbd\xef\xbf\xbd')
   names=()
   for ((i = 0; i < ${#name_cases[@]}; i += 2)); do
     cp -- "$inputs/rgb.jpg" "${name_cases[i]}.jpg" && names+=("${name_cases[i]}.jpg")
@@ -267,6 +268,29 @@ if [ "$mode" = posix ]; then
       fail "names: title of $(printf %q "$pdf") is $(printf %q "$title")"
     label_is_title "$pdf" && pass || fail "names: the page label of $(printf %q "$pdf") is not its title"
   done
+fi
+
+# A usage error anywhere on the line (an unknown long or short option, a known
+# name with more after it): exit 2, the argument named on standard error,
+# nothing converted or written. The argument, then the line.
+if [ "$mode" = posix ]; then
+  mkdir "$work/usage" && cd "$work/usage"
+  while read -r bad arguments; do
+    cp "$inputs"/rgb.jpg "$inputs"/gray.jpg . && rm -f ./*.pdf
+    kestrel $arguments > /dev/null 2> stderr.txt
+    status=$?
+    [ $status -eq 2 ] && grep -qF -- "$bad" stderr.txt && [ -z "$(ls ./*.pdf 2>/dev/null)" ] &&
+      cmp -s rgb.jpg "$inputs/rgb.jpg" && pass ||
+      fail "usage ($arguments): status $status, PDFs: $(ls ./*.pdf 2>/dev/null), messages: $(cat stderr.txt)"
+  done <<'CASES'
+--bogus            --bogus rgb.jpg gray.jpg
+-x                 rgb.jpg -x gray.jpg
+-vx                -vx rgb.jpg gray.jpg
+--verbosely        rgb.jpg gray.jpg --verbosely
+--auto-orientx     --auto-orientx rgb.jpg gray.jpg
+--outputx=book.pdf --outputx=book.pdf rgb.jpg gray.jpg
+-obook.pdf         -obook.pdf rgb.jpg gray.jpg
+CASES
 fi
 
 # --- -o: the images of the line as the pages of one PDF, in order. A file
@@ -339,6 +363,65 @@ if [ "$mode" = posix ]; then
 fi
 cmp -s book.pdf book.before && pass || fail "merge: book.pdf changed by a failed document"
 ls ./~kestrel-* >/dev/null 2>&1 && fail "merge: a temporary file was left: $(ls ./~kestrel-*)" || pass
+# The final move fails (onto shelf.pdf, a folder that holds a file): the
+# document is reported, the folder stays as it was and no temporary file is left.
+mkdir shelf.pdf && echo "a book" > shelf.pdf/kept.txt
+kestrel -o shelf.pdf gray.jpg rgb.jpg 2> stderr.txt
+status=$?
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: shelf.pdf" ] && pass ||
+    fail "merge, failed move: status $status, messages: $(cat stderr.txt)"
+fi
+[ "$(ls -A shelf.pdf)" = kept.txt ] && [ "$(cat shelf.pdf/kept.txt)" = "a book" ] && pass ||
+  fail "merge: the folder shelf.pdf changed: $(ls -A shelf.pdf)"
+ls ./~kestrel-* >/dev/null 2>&1 && fail "merge, failed move: a temporary file was left: $(ls ./~kestrel-*)" || pass
+# Embedded profiles are told apart by their bytes. 70 pages, each with its own
+# profile (byte 100, reserved, differs): 70 streams, past the table's first 64.
+djpeg -pnm rgb.jpg > rgb.ppm
+for k in $(seq 0 69); do
+  { head -c 100 "$inputs/lstar-rgb.ICM"; printf "\\x$(printf %02x "$k")"; tail -c +102 "$inputs/lstar-rgb.ICM"; } \
+    > own.icc
+  cjpeg -icc own.icc rgb.ppm > "own-$k.jpg"
+done
+kestrel -o own.pdf own-*.jpg 2> stderr.txt
+status=$?
+profiles=$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')
+[ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 70 ] && qpdf --check own.pdf >/dev/null 2>&1 &&
+  pass || fail "merge, 70 profiles: status $status, $profiles profile streams, messages: $(cat stderr.txt)"
+# Past the 1 MB of profile bytes kept for comparing: three 600 KB profiles of
+# one size and one FNV-1a hash, unequal in their last 32 bytes (padding), keep
+# three streams. sum(E[i] * P**(15 - i)) is 0 mod 2**64 (a lattice reduction
+# found E): two 16-byte blocks whose values after each XOR differ by E end in
+# the same hash, whatever the hash before them.
+python3 - "$inputs/lstar-rgb.ICM" <<'PY' || fail "merge, equal hashes: the profiles were not made"
+import sys
+P, MASK, SIZE = 0x100000001b3, (1 << 64) - 1, 600000
+E = [5, 0, -2, 8, -3, 0, -7, -7, -2, 2, 8, 4, 5, 1, -6, -2]
+def blocks(h):
+    one, two, g, g2 = bytearray(), bytearray(), h, h
+    for e in E:
+        x2 = max(0, (g2 & 255) - (g & 255) - e)
+        x = x2 + e + (g & 255) - (g2 & 255)
+        assert 0 <= x <= 255 and x2 <= 255
+        one.append((g & 255) ^ x), two.append((g2 & 255) ^ x2)
+        g, g2 = ((g ^ one[-1]) * P) & MASK, ((g2 ^ two[-1]) * P) & MASK
+    assert g == g2 and one != two
+    return one, two, g
+start = bytearray(open(sys.argv[1], 'rb').read().ljust(SIZE - 32, b'\0'))
+start[0:4] = SIZE.to_bytes(4, 'big')
+h = 14695981039346656037
+for b in start: h = ((h ^ b) * P) & MASK
+a1, a2, h = blocks(h)
+b1, b2, h = blocks(h)
+for name, tail in ('same-0.icc', a1 + b1), ('same-1.icc', a2 + b1), ('same-2.icc', a1 + b2):
+    open(name, 'wb').write(start + tail)
+PY
+for k in 0 1 2; do cjpeg -icc same-$k.icc rgb.ppm > same-$k.jpg; done
+kestrel -o same-hash.pdf same-0.jpg same-1.jpg same-2.jpg 2> stderr.txt
+status=$?
+profiles=$(tr '\r' '\n' < same-hash.pdf | grep -a -c '^<< /N 3 /Length')
+[ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 3 ] && pass ||
+  fail "merge, equal hashes past the copy budget: status $status, $profiles profile streams, want 3"
 
 # --- Issue 24: folders (-r), --output-dir, --update, --files-from; POSIX also
 # standard input and output and the progress line. A tree with nested folders,
@@ -467,11 +550,15 @@ if [ "$mode" = posix ]; then
   kestrel linked.jpg 2>/dev/null
   [ ! -L linked.pdf ] && qpdf --check linked.pdf >/dev/null 2>&1 && pass || fail "link: linked.pdf is no PDF of its own"
   same_files "link"
-  # Standard error closed: no message lands inside the document.
-  kestrel -o closed.pdf a.jpg fake.jpg b.jpg 2>&-
-  [ $? -eq 1 ] && qpdf --check closed.pdf >/dev/null 2>&1 && pass || fail "2>&-: closed.pdf is broken"
+  # Standard error closed: no message lands inside the document (the first
+  # image is longer than what the writer holds back, so the message would
+  # fall inside it).
+  cp "$inputs/fake.jpg" . && { cat a.jpg; head -c 300000 /dev/zero; } > long.jpg
+  kestrel -o closed.pdf long.jpg fake.jpg b.jpg 2>&-
+  [ $? -eq 1 ] && qpdf --check closed.pdf >/dev/null 2>&1 && ! grep -aq 'Kestrel Error' closed.pdf && pass ||
+    fail "2>&-: closed.pdf is broken"
   rm -f extracted-* && pdfimages -j closed.pdf extracted >/dev/null 2>&1
-  cmp -s extracted-000.jpg a.jpg && cmp -s extracted-001.jpg b.jpg && pass || fail "2>&-: the JPEGs did not come back"
+  cmp -s extracted-000.jpg long.jpg && cmp -s extracted-001.jpg b.jpg && pass || fail "2>&-: the JPEGs did not come back"
   # A FIFO or a device named as a photo returns at once with its message; a
   # FIFO where the PDF would go is not replaced.
   mkfifo fifo.jpg pipe.pdf && ln -s /dev/zero zero.jpg && cp a.jpg pipe.jpg
