@@ -68,6 +68,8 @@ if(NOT WIN32)
   add_test(NAME corpus_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/corpus.sh $<TARGET_FILE:kestrel>)
   set_tests_properties(corpus_posix PROPERTIES SKIP_RETURN_CODE 77)
   if(NOT CMAKE_CXX_FLAGS MATCHES "sanitize" AND NOT KESTREL_FUZZ)
+    # docs/cluster.md's recipes (GNU parallel, a Slurm array) on 2,000 photos: about 25 s.
+    add_test(NAME cluster_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cluster.sh $<TARGET_FILE:kestrel>)
     add_test(NAME valgrind_posix
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/valgrind.sh $<TARGET_FILE:kestrel>)
   endif()
