@@ -423,6 +423,56 @@ profiles=$(tr '\r' '\n' < same-hash.pdf | grep -a -c '^<< /N 3 /Length')
 [ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 3 ] && pass ||
   fail "merge, equal hashes past the copy budget: status $status, $profiles profile streams, want 3"
 
+# --- Issue 24: folders (-r), --output-dir, --update, --files-from; POSIX also
+# standard input and output and the progress line. A tree with nested folders,
+# mixed-case extensions, hidden entries, a link loop and page2/page10.
+mkdir -p "$work/tree" && cd "$work/tree"
+mkdir -p photos/b10 photos/b2/c photos/.secret && ln -s .. photos/b2/loop
+for f in page10.jpg page2.JPG Page03.jpeg page1.jpe .hidden.jpg b10/q.jfif b2/q.jpg b2/c/z.jpg .secret/s.jpg; do
+  cp "$inputs/rgb.jpg" "photos/$f"; done
+cp "$inputs/notes.txt" photos/ && touch -d '2001-01-01' $(find photos -type f)
+pages=(page1.jpe page2.JPG Page03.jpeg page10.jpg q.jpg z.jpg q.jfif)
+outputs="out/page1.pdf out/page2.pdf out/Page03.pdf out/page10.pdf out/b2/q.pdf out/b2/c/z.pdf out/b10/q.pdf"
+kestrel -r -o tree.pdf photos 2> stderr.txt
+kestrel --recursive --output-dir out photos 2>> stderr.txt
+printf 'photos/page1.jpe\r\n\nphotos/b2/q.jpg\n' > list.txt
+kestrel --files-from list.txt --output-dir=flat photos/b10/q.jfif 2> clash.txt
+[ -s stderr.txt ] && fail "tree: unexpected messages: $(cat stderr.txt)" || pass
+labels=$(qpdf --json tree.pdf 2>/dev/null | python3 -c 'import json, sys
+print(" ".join(p["label"]["/P"][2:] for p in json.load(sys.stdin)["pages"]))')
+[ "$labels" = "${pages[*]}" ] && pass || fail "tree: -r -o pages '$labels', want '${pages[*]}'"
+[ "$(find out -type f | sort)" = "$(tr ' ' '\n' <<<"$outputs" | sort)" ] && pass || fail "tree: out/ has $(find out | sort)"
+[ -z "$(find photos -name '*.pdf')" ] && pass || fail "tree: PDFs written beside the photos"
+# flat/: page1 from the list, then q.jfif and q.jpg both as flat/q.pdf: the
+# second is reported and the first kept.
+[ "$(find flat -type f | sort | tr '\n' ' ')" = "flat/page1.pdf flat/q.pdf " ] && pass || fail "clash: flat/ has $(find flat)"
+[ "$(pdfinfo flat/q.pdf 2>/dev/null | sed -n 's/^Title: *//p')" = q.jfif ] && pass || fail "clash: flat/q.pdf was replaced"
+[ "$mode" = wine ] || [ "$(cat clash.txt)" = 'Kestrel Error: photos/b2/q.jpg: its PDF was already written by this run' ] && pass || fail "clash: messages were: $(cat clash.txt)"
+# --update after a partial run: only the missing PDF and the one older than its photo.
+rm out/page2.pdf && touch -d '1 hour ago' $(find out -type f) && touch photos/b2/c/z.jpg
+touch -d '30 minutes ago' stamp && kestrel -r -u --output-dir out photos 2> stderr.txt
+[ "$(find out -newer stamp -type f | sort | tr '\n' ' ')" = "out/b2/c/z.pdf out/page2.pdf " ] && pass ||
+  fail "update: converted $(find out -newer stamp -type f)"
+if [ "$mode" = posix ]; then
+  # Names that look like options, in a newline list and a NUL list.
+  cp "$inputs/rgb.jpg" ./-v.jpg && cp "$inputs/rgb.jpg" ./--help.jpg && cp "$inputs/rgb.jpg" $'new\nline.jpg'
+  printf -- '-v.jpg\n' | kestrel --files-from - -v > stdout.txt 2> stderr.txt
+  printf -- '--help.jpg\0new\nline.jpg\0' > list0 && kestrel --null --files-from list0 -v >> stdout.txt 2>> stderr.txt
+  [ "$(cat stdout.txt)" = $'-v.pdf\n--help.pdf\nnew\nline.pdf' ] && [ ! -s stderr.txt ] && pass ||
+    fail "files-from: -v printed '$(cat stdout.txt)', messages '$(cat stderr.txt)'"
+  # Standard input to standard output: the same bytes but for the date, the
+  # title and label (- for a.pdf and a.jpg) and the offsets they move.
+  inner() { perl -0777 -pe "s/D:\d{14}[+-]\d\d'\d\d'//g; s/\/(Title|P) \((\\\\.|[^\\\\)])*\)//g; s/xref\r.*//s" "$1"; }
+  cp photos/page10.jpg a.jpg && cat a.jpg | kestrel -o - - > piped.pdf 2> stderr.txt && kestrel -o a.pdf a.jpg
+  [ -s piped.pdf ] && cmp -s <(inner piped.pdf) <(inner a.pdf) && qpdf --check piped.pdf >/dev/null 2>&1 &&
+    [ ! -s stderr.txt ] && pass || fail "stdin/stdout: piped.pdf differs from a.pdf: $(cat stderr.txt)"
+  # The progress line: drawn and erased under a terminal, never in a pipe or with -q.
+  script -qc "$program -r photos" /dev/null > tty.txt < /dev/null
+  grep -q '1 of 7 images' tty.txt && [ "$(tail -c 1 tty.txt)" = $'\r' ] && pass || fail "progress: $(od -c tty.txt | head -3)"
+  script -qc "$program -q -r photos" /dev/null > tty.txt < /dev/null
+  kestrel -r photos 2> stderr.txt | cat
+  [ ! -s tty.txt ] && [ ! -s stderr.txt ] && pass || fail "progress: shown with -q or in a pipe"
+fi
 # --- Nothing lost: each case is the smallest that once destroyed a photo, a
 # PDF or a profile, or reported a failure as success. What must stay is
 # hashed before and compared after.
