@@ -3,6 +3,7 @@
 // any image is converted, so a profile serves the images named before it too.
 #include "driver/read_settings.h"
 
+#include "driver/layout_values.h"
 #include "driver/operands.h"
 #include "driver/profiles.h"
 #include "platform/files.h"
@@ -22,6 +23,7 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     int too_long = 0;
     while (next_operand(&walk, token, &too_long, settings) != nullptr)
         if (!too_long && is_profile_argument(token)) take_profile_argument(token, &settings->convert);
+    check_layout(settings);
     return 1;
 }
 

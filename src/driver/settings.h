@@ -14,12 +14,29 @@ constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;  // pages turned as the photos' EXI
 // The profile slots, by component count.
 enum ProfileSlot { GRAY_SLOT, RGB_SLOT, CMYK_SLOT, PROFILE_SLOTS };
 
+// Page layout (--page-size, --fit, --margin, --dpi): every field 0 when its
+// option is not given, and then the page is the picture's own size.
+enum SheetStand { SHEET_TURNS, SHEET_PORTRAIT, SHEET_LANDSCAPE };
+enum FitMode { FIT_NOT_GIVEN, FIT_INTO, FIT_FILL, FIT_SHRINK };  // --fit's words, in order
+struct PageSize {
+    double width_pt;
+    double height_pt;
+    uint32_t stand;  // SheetStand: turned to match each picture, or standing as named
+};
+struct LayoutSettings {
+    PageSize sheet;    // --page-size
+    uint32_t fit;      // FitMode
+    double margin_pt;  // --margin
+    double dpi;        // --dpi: pixels to points for every image, over the JFIF density
+};
+
 // What the conversion of one image needs; the same for every image of a run.
 struct ConvertSettings {
     uint32_t flags;  // CONVERT_ bits
     // Named on the command line (the last of each kind wins), else the
     // defaults beside the program; owned by the run.
     IccProfile* profiles[PROFILE_SLOTS];
+    LayoutSettings layout;
 };
 
 // Run flags.

@@ -19,7 +19,8 @@ struct ConvertImage : ::testing::Test {
     const IccProfile* slots[3] = {gray, rgb, cmyk};  // as the run hands them over
     void TearDown() override { std::filesystem::remove_all(dir); }
     int convert_to(const std::filesystem::path& output, const std::string& name, uint32_t flags = 0) {
-        ConvertSettings settings = {flags, {}};
+        ConvertSettings settings = {};
+        settings.flags = flags;
         for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = const_cast<IccProfile*>(slots[i]);
         return convert_image(wide_path(dir / name).c_str(), wide_path(output).c_str(), &settings);
     }
