@@ -6,6 +6,7 @@ import datetime
 import filecmp
 import os
 import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -56,7 +57,7 @@ def command(tool, args, folder, names, run_dir):
     if tool == "cp":
         return ["cp"] + names + [run_dir], folder
     if tool.startswith("kestrel"):
-        return [args.variants[tool]] + names, run_dir
+        return args.variants[tool] + names, run_dir
     if tool == "img2pdf-cli":
         loop = 'status=0; for f in "$@"; do img2pdf "$f" -o "${f%.*}.pdf" || status=1; done; exit $status'
         return ["bash", "-c", loop, "bash"] + names, run_dir
@@ -254,7 +255,7 @@ def machine(args):
         ("Disk", disk),
         ("System", "%s, Linux %s" % (os_name.group(1) if os_name else "?", os.uname().release)),
         ("kestrel", "%s, commit %s%s, %s" % (
-            os.path.relpath(args.variants["kestrel"], ROOT),
+            os.path.relpath(args.variants["kestrel"][0], ROOT),
             shell(["git", "-C", ROOT, "rev-parse", "--short", "HEAD"]),
             " with uncommitted changes" if shell(["git", "-C", ROOT, "status", "--porcelain", "--", "src"]) else "",
             args.build_type)),
@@ -295,7 +296,7 @@ def results_text(args, samples, written, found, load_before, load_after):
               " tool's (below 1: kestrel is faster). On a shared machine the wall time takes in waits"
               " for a core; CPU time is the steadier measure.", ""]
     for tool in args.tools:
-        lines.append("- **%s**: %s" % (tool, TOOL_TEXT.get(tool, "`%s`, a variant build of kestrel" % args.variants.get(tool))))
+        lines.append("- **%s**: %s" % (tool, TOOL_TEXT.get(tool, "`%s`, a variant of kestrel" % " ".join(args.variants.get(tool, [])))))
     lines.append("")
     for cls in args.classes:
         folder, names = args.files[cls]
@@ -428,8 +429,8 @@ def default_work():
 def main():
     parser = argparse.ArgumentParser(description="Times kestrel against its peers and cp.")
     parser.add_argument("--kestrel", required=True, help="the kestrel program to time")
-    parser.add_argument("--variant", action="append", default=[], metavar="NAME=PATH",
-                        help="another kestrel build timed beside it (NAME must start with kestrel-)")
+    parser.add_argument("--variant", action="append", default=[], metavar="NAME=PATH [OPTION...]",
+                        help="another kestrel build, or options, timed beside it (NAME must start with kestrel-)")
     parser.add_argument("--build-type", default="Release")
     parser.add_argument("--corpus", default=os.path.join(ROOT, "build", "bench-corpus"))
     parser.add_argument("--work", default=default_work(),
@@ -447,10 +448,11 @@ def main():
     args.started = datetime.datetime.now().astimezone()
     args.classes = args.classes.split(",")
     args.tools = args.tools.split(",")
-    args.variants = {"kestrel": os.path.abspath(args.kestrel)}
+    args.variants = {"kestrel": [os.path.abspath(args.kestrel)]}
     for variant in args.variant:
-        name, path = variant.split("=", 1)
-        args.variants[name] = os.path.abspath(path)
+        name, program = variant.split("=", 1)
+        path, *options = shlex.split(program)
+        args.variants[name] = [os.path.abspath(path)] + options
         args.tools.append(name)
     if "kestrel" not in args.tools:
         sys.exit("the tools must include kestrel: every ratio is against it")

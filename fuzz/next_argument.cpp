@@ -109,10 +109,8 @@ static void take_layout_values(const WCHAR* token, Settings* layout) {
         take_option(find_option(name, 0), token, trial.get());
         if (trial->usage_error != nullptr) continue;
         const LayoutSettings* taken = &trial->convert.layout;
-        fuzz_require(taken->margin_pt >= 0.0 && taken->margin_pt <= LARGEST_PAGE_PT, "a margin within limits");
-        fuzz_require(taken->sheet.width_pt >= 0.0 && taken->sheet.width_pt <= LARGEST_PAGE_PT &&
-                         taken->sheet.height_pt >= 0.0 && taken->sheet.height_pt <= LARGEST_PAGE_PT,
-                     "a page size within limits");
+        for (double length : {taken->margin_pt, taken->sheet.width_pt, taken->sheet.height_pt})
+            fuzz_require(length >= 0.0 && length <= LARGEST_PAGE_PT, "lengths within limits");
         fuzz_require(taken->dpi == 0.0 || (taken->dpi >= 1.0 && taken->dpi <= 65535.0), "a resolution within limits");
         *layout = *trial;
     }
@@ -139,12 +137,11 @@ static void check_laid_out_page(const uint8_t* data, size_t size, Settings* layo
     fuzz_require(std::strstr(content, "nan") == nullptr && std::strstr(content, "inf") == nullptr,
                  "the content stream holds numbers");
     const PageSize* sheet = &layout->convert.layout.sheet;
-    fuzz_require(std::isfinite(page.page_width_pt) && std::isfinite(page.page_height_pt), "a finite page");
-    const double across = page.page_width_pt;
-    const double down = page.page_height_pt;
-    fuzz_require(sheet->width_pt == 0.0 || (across == sheet->width_pt && down == sheet->height_pt) ||
-                     (across == sheet->height_pt && down == sheet->width_pt),
-                 "the page is the page size, turned or not");
+    const double across = page.page_width_pt, down = page.page_height_pt;
+    fuzz_require(std::isfinite(across) && std::isfinite(down) &&
+                     (sheet->width_pt == 0.0 || (across == sheet->width_pt && down == sheet->height_pt) ||
+                      (across == sheet->height_pt && down == sheet->width_pt)),
+                 "a finite page, the page size turned or not");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
