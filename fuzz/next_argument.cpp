@@ -4,7 +4,6 @@
 // and every argument as the value of each layout option, the page laid out
 // with the values taken.
 // On POSIX the input's bytes are also a file name, which must come back exactly.
-#include <cstdio>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -66,21 +65,30 @@ static void check_output_path(const WCHAR* token, size_t length) {
 }
 
 // The temporary file of a document named `token`: its folder part, then
-// "~kestrel-NNNN.tmp", all inside the buffer; or 0, only when it would not fit.
-static void check_temporary_path(const WCHAR* token, int number) {
+// "~kestrel-" and 8 letters or digits, ".tmp", all inside the buffer; or 0,
+// only when it would not fit. Two names in a row differ.
+static void check_temporary_path(const WCHAR* token) {
     std::unique_ptr<WCHAR[]> temporary(new WCHAR[PATH_BUFFER_UNITS]);
+    std::unique_ptr<WCHAR[]> again(new WCHAR[PATH_BUFFER_UNITS]);
     size_t folder = static_cast<size_t>(path_file_name(token) - token);
-    if (!make_temporary_path(token, number, temporary.get())) {
+    if (!make_temporary_path(token, temporary.get())) {
         fuzz_require(folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS, "a temporary name with room is formed");
         return;
     }
-    char want[32];
-    snprintf(want, sizeof want, "~kestrel-%04d.tmp", number);
     for (size_t i = 0; i < folder; ++i)
         fuzz_require(temporary[i] == token[i], "the temporary file is in the document's folder");
-    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i)
-        fuzz_require(temporary[folder + i] == static_cast<WCHAR>(want[i]), "the temporary name is ~kestrel-NNNN.tmp");
-    fuzz_require(path_file_name(temporary.get()) == temporary.get() + folder, "the name adds no folder");
+    const WCHAR* name = temporary.get() + folder;
+    const char frame[] = "~kestrel-########.tmp";
+    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i) {
+        bool random = frame[i] == '#';
+        bool letter = (name[i] >= WIDE('0') && name[i] <= WIDE('9')) || (name[i] >= WIDE('a') && name[i] <= WIDE('z'));
+        fuzz_require(random ? letter : name[i] == static_cast<WCHAR>(frame[i]), "the temporary name is ~kestrel-XXXXXXXX.tmp");
+    }
+    fuzz_require(path_file_name(temporary.get()) == name, "the name adds no folder");
+    fuzz_require(make_temporary_path(token, again.get()), "a second name is formed");
+    bool same = true;
+    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i) same = same && again[folder + i] == name[i];
+    fuzz_require(!same, "every name is new");
 }
 
 static bool is_ascii_text(const WCHAR* text, const char* ascii) {
@@ -152,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<Settings> layout(new Settings());
     // The naming takes any text, not only what fits a token.
     check_output_path(line.data(), line.size() - 1);
-    check_temporary_path(line.data(), static_cast<int>(size % 10000));
+    check_temporary_path(line.data());
 #ifndef _WIN32
     check_name_round_trip(data, size);
 #endif
@@ -190,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i <= length; ++i)
             fuzz_require(plain_token[i] == token[i], "both walks give the same argument");
         check_output_path(token.get(), length);
-        check_temporary_path(token.get(), static_cast<int>(count % 10000));
+        check_temporary_path(token.get());
         check_option(token.get());
         take_layout_values(token.get(), layout.get());
     }

@@ -3,30 +3,13 @@
 // replaces the output only once it is complete.
 #include "driver/merge_images.h"
 
-#include "driver/output_path.h"
 #include "driver/prepare_page.h"
+#include "driver/temporary_document.h"
 #include "pdf/pdf_merged.h"
 #include "pdf/pdf_writer.h"
-#include "platform/files.h"
 
-constexpr int TEMPORARY_TRIES = 10000;  // the four digits of the name
-
-// The temporary file is created only under a name no file has, so no user
-// file is ever taken over; the next number is tried while the name is taken.
 int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
-    for (int n = 0; n < TEMPORARY_TRIES; ++n) {
-        if (!make_temporary_path(output_path, n, temporary_path)) return 0;
-        if (pdf_begin_merged(temporary_path)) return 1;
-        if (pdf_writer_is_open()) {
-            // Created, then the header failed: nothing of it may stay.
-            pdf_end_merged(nullptr);
-            delete_file(temporary_path);
-            return 0;
-        }
-        // Not created although the name is free: the folder refuses it.
-        if (GetFileAttributesW(temporary_path) == INVALID_FILE_ATTRIBUTES) return 0;
-    }
-    return 0;
+    return begin_temporary_document(output_path, nullptr, temporary_path);
 }
 
 int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings) {
@@ -43,8 +26,6 @@ int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
     int pages = pdf_merged_page_count();
-    int complete = pdf_end_merged(title);
-    if (complete && replace_file(temporary_path, output_path)) return 1;
-    delete_file(temporary_path);
+    if (finish_temporary_document(pdf_end_merged(title), temporary_path, output_path)) return 1;
     return pages == 0 ? 0 : -1;
 }

@@ -6,31 +6,41 @@
 
 #include "driver/options.h"
 
-void report_failure(const WCHAR* argument) {
-    MessageBoxW(nullptr, argument, WIDE("Kestrel Error"), MB_OK);
+void report_failure(const Settings* settings, const WCHAR* argument, const char* reason) {
+    WCHAR text[PATH_BUFFER_UNITS + 64];
+    int n = 0;
+    while (argument[n] != 0 && n < PATH_BUFFER_UNITS) text[n] = argument[n], ++n;
+    if (reason != nullptr && (settings->flags & RUN_POSIX)) {
+        text[n++] = WIDE(':'), text[n++] = WIDE(' ');
+        for (const char* c = reason; *c != 0 && n < PATH_BUFFER_UNITS + 63; ++c) text[n++] = static_cast<WCHAR>(*c);
+    }
+    text[n] = 0;
+    MessageBoxW(nullptr, text, WIDE("Kestrel Error"), MB_OK);
 }
 
 // ASCII text through the wide console call, in pieces of a fixed buffer.
-static void write_ascii(HANDLE console, const char* text) {
+static int write_ascii(HANDLE console, const char* text) {
     WCHAR units[128];
     size_t length = std::strlen(text);
+    int ok = 1;
     while (length > 0) {
         DWORD n = 0;
         while (n < 128 && n < length) units[n] = static_cast<WCHAR>(text[n]), ++n;
         DWORD written = 0;
-        WriteConsoleW(console, units, n, &written, nullptr);
+        if (!WriteConsoleW(console, units, n, &written, nullptr)) ok = 0;
         text += n;
         length -= n;
     }
+    return ok;
 }
 
-void write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
-    write_ascii(console, prefix);
+int write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
+    int ok = write_ascii(console, prefix);
     DWORD units = 0;
     while (text[units] != 0) ++units;
     DWORD written = 0;
-    if (units > 0) WriteConsoleW(console, text, units, &written, nullptr);
-    write_ascii(console, "\n");
+    if (units > 0 && !WriteConsoleW(console, text, units, &written, nullptr)) ok = 0;
+    return write_ascii(console, "\n") && ok;
 }
 
 void report_usage_error(const Settings* settings) {
@@ -44,7 +54,7 @@ void report_usage_error(const Settings* settings) {
         text[n++] = WIDE(' ');
         for (const WCHAR* c = settings->bad_argument; *c != 0; ++c) text[n++] = *c;
         text[n] = 0;
-        report_failure(text);
+        report_failure(settings, text, nullptr);
         return;
     }
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -55,8 +65,8 @@ void report_usage_error(const Settings* settings) {
     write_console_line(err, "Try 'kestrel --help' for more information.", WIDE(""));
 }
 
-void write_usage(HANDLE console) {
-    write_ascii(console,
+int write_usage(HANDLE console) {
+    int ok = write_ascii(console,
                 "Usage: kestrel [OPTION]... IMAGE.jpg... [PROFILE.icc]...\n"
                 "Turns each JPEG into a PDF beside it (photo.jpg gives photo.pdf), the JPEG\n"
                 "data copied unchanged. ICC profiles (.icc, .icm) named anywhere on the line\n"
@@ -82,17 +92,17 @@ void write_usage(HANDLE console) {
         }
         while (width < 28) line[width++] = ' ';
         line[width] = 0;
-        write_ascii(console, line);
-        write_ascii(console, option->help);
-        write_ascii(console, "\n");
+        ok &= write_ascii(console, line);
+        ok &= write_ascii(console, option->help);
+        ok &= write_ascii(console, "\n");
     }
-    write_ascii(console,
+    return write_ascii(console,
                 "\n"
                 "Exit status: 0 when every image converted, 1 when one or more could not be\n"
                 "(each is named on standard error), 2 for a usage error.\n"
-                "See kestrel(1) for profiles, page size and examples.\n");
+                "See kestrel(1) for profiles, page size and examples.\n") && ok;
 }
 
-void write_version(HANDLE console) {
-    write_ascii(console, "kestrel " KESTREL_VERSION "\n");
+int write_version(HANDLE console) {
+    return write_ascii(console, "kestrel " KESTREL_VERSION "\n");
 }

@@ -138,7 +138,7 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
     case OPTION_CONVERT_FLAG: settings->convert.flags |= option->bit; break;
     case OPTION_PDF_NAME:
         if (!same_text_ignoring_ascii_case(path_extension(value), WIDE(".pdf")))
-            return note_usage_error(settings, "not a name ending in .pdf", value);
+            return note_usage_error(settings, "the output must be a name ending in .pdf", value);
         copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
         break;
     case OPTION_PAGE_SIZE:

@@ -3,10 +3,10 @@
 #include "driver/output_path.h"
 
 #include <cstddef>
-#include <cstdio>
 
 #include "driver/next_argument.h"
 #include "platform/path.h"
+#include "platform/random.h"
 
 int make_output_path(const WCHAR* argument, WCHAR* output) {
     const WCHAR* extension = path_extension(argument);
@@ -18,13 +18,14 @@ int make_output_path(const WCHAR* argument, WCHAR* output) {
     return 1;
 }
 
-int make_temporary_path(const WCHAR* output_path, int number, WCHAR* temporary_path) {
+int make_temporary_path(const WCHAR* output_path, WCHAR* temporary_path) {
+    static const char letters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     const WCHAR* name = path_file_name(output_path);
     int folder = static_cast<int>(name - output_path);
-    char ascii[TEMPORARY_NAME_UNITS + 8];
-    int length = snprintf(ascii, sizeof ascii, "~kestrel-%04d.tmp", number);
-    if (number < 0 || length != TEMPORARY_NAME_UNITS - 1 || folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS)
-        return 0;
+    unsigned char random[8];
+    if (folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS || !fill_random(random, sizeof random)) return 0;
+    char ascii[TEMPORARY_NAME_UNITS] = "~kestrel-########.tmp";
+    for (int i = 0; i < 8; ++i) ascii[9 + i] = letters[random[i] % 36];
     for (int i = 0; i < folder; ++i) temporary_path[i] = output_path[i];
     for (int i = 0; i < TEMPORARY_NAME_UNITS; ++i)
         temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);

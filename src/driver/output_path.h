@@ -9,8 +9,9 @@
 // PATH_BUFFER_UNITS units.
 int make_output_path(const WCHAR* argument, WCHAR* output);
 
-// "~kestrel-NNNN.tmp" (number 0-9999) and its zero, in the output's folder.
-constexpr int TEMPORARY_NAME_UNITS = 18;
-// Forms the name of a document's temporary file beside output_path; 0 when
-// it would not fit PATH_BUFFER_UNITS units or number has more than 4 digits.
-int make_temporary_path(const WCHAR* output_path, int number, WCHAR* temporary_path);
+// "~kestrel-" and 8 random letters and digits, ".tmp", and the zero.
+constexpr int TEMPORARY_NAME_UNITS = 22;
+// Forms a fresh temporary name in output_path's folder, a new one at every
+// call, so that no one can foresee it; 0 when it would not fit
+// PATH_BUFFER_UNITS units or no random bytes could be had.
+int make_temporary_path(const WCHAR* output_path, WCHAR* temporary_path);

@@ -6,7 +6,34 @@
 #include "driver/layout_values.h"
 #include "driver/operands.h"
 #include "driver/profiles.h"
+#include "driver/options.h"
 #include "platform/files.h"
+#include "platform/path.h"
+
+// Names compare as the file system does: bytes on POSIX, ASCII letters in
+// either case on Windows.
+static int same_file_name(const WCHAR* a, const WCHAR* b, int posix) {
+    if (!posix) return same_text_ignoring_ascii_case(a, b);
+    while (*a != 0 && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// -o writes a new PDF: never over one of the line's own inputs, and on POSIX
+// only with an image to put in it.
+static void check_output(Settings* settings) {
+    const int posix = (settings->flags & RUN_POSIX) != 0;
+    if (settings->output[0] == 0 || settings->usage_error != nullptr) return;
+    OperandWalk walk = {settings->operands, posix, 0};
+    WCHAR token[PATH_BUFFER_UNITS];
+    int too_long = 0;
+    int images = 0;
+    while (next_operand(&walk, token, &too_long, nullptr) != nullptr) {
+        if (same_file_name(token, settings->output, posix))
+            return note_usage_error(settings, "the output is also an input", token);
+        if (too_long || !is_profile_argument(token)) ++images;
+    }
+    if (images == 0 && posix) note_usage_error(settings, "no image for the document", settings->output);
+}
 
 int read_settings(Settings* settings, uint32_t run_flags) {
     *settings = Settings{};
@@ -22,7 +49,9 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     settings->no_arguments = next_argument(&peek, token, nullptr) == nullptr;
     int too_long = 0;
     while (next_operand(&walk, token, &too_long, settings) != nullptr)
-        if (!too_long && is_profile_argument(token)) take_profile_argument(token, &settings->convert);
+        if (!too_long && is_profile_argument(token) && !take_profile_argument(token, &settings->convert))
+            ++settings->profile_failures;
+    check_output(settings);
     check_layout(settings);
     return 1;
 }

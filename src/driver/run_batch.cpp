@@ -5,6 +5,8 @@
 // conventions of a Linux command.
 #include "driver/run_batch.h"
 
+#include <cstdlib>
+
 #include "driver/convert_image.h"
 #include "driver/input_source.h"
 #include "driver/merge_images.h"
@@ -12,30 +14,31 @@
 #include "driver/output_path.h"
 #include "driver/profiles.h"
 #include "driver/read_settings.h"
+#include "driver/written_outputs.h"
 
 // The conversion phase's state.
 struct Run {
     const Settings* settings;
     int failures;
+    WrittenOutputs written;                   // no output is written twice
     WCHAR temporary_path[PATH_BUFFER_UNITS];  // -o: the document being written
 };
 
+static int posix(const Run* run) {
+    return (run->settings->flags & RUN_POSIX) != 0;
+}
+
 // The answer to a usage error, and the POSIX program's to --help, --version
-// or an empty line; -1 when the run goes on to convert.
+// or an empty line; -1 when the run goes on to convert. An answer that
+// cannot be written is a failure.
 static int answer_without_converting(const Settings* settings) {
     if (settings->usage_error != nullptr) {
         report_usage_error(settings);
         return settings->flags & RUN_POSIX ? 2 : 0;
     }
     if (!(settings->flags & RUN_POSIX)) return -1;
-    if (settings->flags & RUN_HELP) {
-        write_usage(GetStdHandle(STD_OUTPUT_HANDLE));
-        return 0;
-    }
-    if (settings->flags & RUN_VERSION) {
-        write_version(GetStdHandle(STD_OUTPUT_HANDLE));
-        return 0;
-    }
+    if (settings->flags & RUN_HELP) return write_usage(GetStdHandle(STD_OUTPUT_HANDLE)) ? 0 : 1;
+    if (settings->flags & RUN_VERSION) return write_version(GetStdHandle(STD_OUTPUT_HANDLE)) ? 0 : 1;
     if (settings->no_arguments) {
         write_usage(GetStdHandle(STD_ERROR_HANDLE));
         return 2;
@@ -43,22 +46,58 @@ static int answer_without_converting(const Settings* settings) {
     return -1;
 }
 
-static void fail(Run* run, const WCHAR* argument) {
-    report_failure(argument);
+static void fail(Run* run, const WCHAR* argument, const char* reason) {
+    report_failure(run->settings, argument, reason);
     ++run->failures;
 }
 
-static void note_written(const Run* run, const WCHAR* pdf) {
-    if (run->settings->flags & RUN_VERBOSE) write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf);
+// What the POSIX program can say of an input that failed: its name was too
+// long, it is a folder or no regular file. Null when it can say nothing.
+static const char* reason_for(const Run* run, const Input* input) {
+    if (!posix(run)) return nullptr;
+    if (input->too_long) return "name too long";
+    DWORD attributes = GetFileAttributesW(input->path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "is a folder";
+    return attributes & FILE_ATTRIBUTE_DEVICE ? "not a regular file" : nullptr;
+}
+
+// A name that stands for a device or FIFO is never replaced by a PDF (a
+// folder refuses the final move by itself).
+static const char* output_refusal(const WCHAR* output_path) {
+    DWORD attributes = GetFileAttributesW(output_path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? "its PDF's name is not a regular file" : nullptr;
+}
+
+static void note_written(Run* run, const WCHAR* pdf) {
+    if (!(run->settings->flags & RUN_VERBOSE)) return;
+    if (!write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf)) ++run->failures;
+}
+
+// A profile named on the line that does not load is reported (POSIX); the
+// names are read again only when one failed.
+static void report_profile_failures(Run* run) {
+    if (!posix(run) || run->settings->profile_failures == 0) return;
+    OperandWalk walk = {run->settings->operands, 1, 0};
+    WCHAR token[PATH_BUFFER_UNITS];
+    int too_long = 0;
+    while (next_operand(&walk, token, &too_long, nullptr) != nullptr) {
+        if (too_long || !is_profile_argument(token)) continue;
+        IccProfile* profile = load_icc_profile(token);
+        if (profile == nullptr) fail(run, token, nullptr);
+        free(profile);
+    }
 }
 
 static void convert_alone(Run* run, const Input* input) {
     WCHAR output_path[PATH_BUFFER_UNITS];
-    if (input->too_long || !make_output_path(input->path, output_path) ||
-        !convert_image(input->path, output_path, &run->settings->convert)) {
-        fail(run, input->path);
-        return;
-    }
+    if (input->too_long || !make_output_path(input->path, output_path)) return fail(run, input->path, reason_for(run, input));
+    if (was_written(&run->written, output_path)) return fail(run, input->path, "its PDF was already written by this run");
+    const char* refusal = output_refusal(output_path);
+    if (refusal != nullptr) return fail(run, input->path, refusal);
+    if (!convert_image(input->path, output_path, &run->settings->convert)) return fail(run, input->path, reason_for(run, input));
+    remember_written(&run->written, output_path);
     note_written(run, output_path);
 }
 
@@ -66,26 +105,25 @@ static void convert_alone(Run* run, const Input* input) {
 // stays as it was, and the run converts nothing more.
 static int add_to_document(Run* run, const Input* input) {
     int added = input->too_long ? 0 : add_merged_image(input->path, &run->settings->convert);
-    if (added <= 0) fail(run, input->path);
+    if (added <= 0) fail(run, input->path, reason_for(run, input));
     if (added >= 0) return 1;
     end_merged_document(run->settings->output, run->temporary_path);
-    fail(run, run->settings->output);
+    fail(run, run->settings->output, nullptr);
     return 0;
 }
 
 static void finish_document(Run* run) {
     int written = end_merged_document(run->settings->output, run->temporary_path);
-    if (written < 0) fail(run, run->settings->output);
+    if (written < 0) fail(run, run->settings->output, nullptr);
     if (written > 0) note_written(run, run->settings->output);
 }
 
 static void convert_inputs(Run* run) {
     const int merging = run->settings->output[0] != 0;
     // A document that cannot even be begun ends the run with its one message.
-    if (merging && !begin_merged_document(run->settings->output, run->temporary_path)) {
-        fail(run, run->settings->output);
-        return;
-    }
+    const char* refusal = merging ? output_refusal(run->settings->output) : nullptr;
+    if (refusal != nullptr || (merging && !begin_merged_document(run->settings->output, run->temporary_path)))
+        return fail(run, run->settings->output, refusal);
     InputSource source;
     begin_inputs(&source, run->settings);
     Input input;
@@ -104,8 +142,10 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int status = answer_without_converting(&settings);
     if (status < 0) {
         load_default_profiles(module_instance, settings.program_path, &settings.convert);
-        Run run = {&settings, 0, {}};
+        Run run = {&settings, 0, {}, {}};
+        report_profile_failures(&run);
         convert_inputs(&run);
+        release_written(&run.written);
         status = (settings.flags & RUN_POSIX) && run.failures != 0 ? 1 : 0;
     }
     release_settings(&settings);

@@ -53,6 +53,7 @@ struct Settings {
     const WCHAR* operands;  // the command line after the program path
     int no_arguments;       // nothing after the program path
     uint64_t values_given;  // by option table row: each value is given once
+    int profile_failures;   // profile arguments that did not load
     // The first thing wrong with the line (null when nothing is) and the
     // argument it is about; nothing is converted then.
     const char* usage_error;

@@ -39,6 +39,7 @@ struct ScanState {
     uint32_t thumb_height;
     int exif_seen;  // only the first EXIF segment counts
     uint32_t orientation;
+    uint64_t start;  // of the start-of-image marker
 };
 
 // 1 when exactly `count` bytes were read.
@@ -71,14 +72,21 @@ static uint32_t read_tiff_u32(const unsigned char* bytes, int big_endian) {
                       : read_tiff_u16(bytes + 2, 0) << 16 | read_tiff_u16(bytes, 0);
 }
 
-// Reads one byte at a time up to and including the pair 0xFF 0xD8. A pair
-// 0xFF x is consumed whole, so 0xFF 0xFF 0xD8 does not count.
-static int find_start_of_image(HANDLE file) {
+// Reads one byte at a time up to and including the pair 0xFF 0xD8, whose
+// position goes to *start. A pair 0xFF x is consumed whole, so 0xFF 0xFF
+// 0xD8 does not count.
+static int find_start_of_image(HANDLE file, uint64_t* start) {
     unsigned char byte;
+    uint64_t at = 0;
     while (read_bytes(file, &byte, 1)) {
+        ++at;
         if (byte != 0xFF) continue;
         if (!read_bytes(file, &byte, 1)) return 0;
-        if (byte == 0xD8) return 1;
+        ++at;
+        if (byte == 0xD8) {
+            *start = at - 2;
+            return 1;
+        }
     }
     return 0;
 }
@@ -261,6 +269,7 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
     info->thumb_width = scan->thumb_width;
     info->thumb_height = scan->thumb_height;
     info->orientation = scan->orientation;
+    info->start = scan->start;
     double x_per_inch = 0.0;
     double y_per_inch = 0.0;
     if (scan->units == 1) {
@@ -300,7 +309,7 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
     scan.profile = profile;
     scan.file = open_file(path, GENERIC_READ, OPEN_EXISTING);
     if (scan.file != INVALID_HANDLE_VALUE) {
-        if (find_start_of_image(scan.file)) walk_markers(&scan);
+        if (find_start_of_image(scan.file, &scan.start)) walk_markers(&scan);
         CloseHandle(scan.file);
     }
 

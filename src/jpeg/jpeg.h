@@ -16,6 +16,7 @@ struct ImageInfo {
     uint32_t thumb_width;
     uint32_t thumb_height;
     uint32_t orientation;  // EXIF 1-8, or 0 when absent, unreadable or out of range
+    uint64_t start;        // where the start-of-image marker stands: the JPEG begins there
 };
 
 // 1 with `info` filled, or 0, also for a last frame a PDF reader cannot show

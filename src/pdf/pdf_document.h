@@ -29,6 +29,9 @@ struct DocumentSpec {
     const PageSpec* pages;
 };
 
+// Creates output_path, which must not exist yet (a new file, never one
+// taken over), plans the object numbers and writes every object up to the
+// pages. 0 when the file could not be created or a write failed.
 int pdf_begin_document(const DocumentSpec* spec);
 void pdf_write_catalog(const DocumentSpec* spec);
 void pdf_write_info(const WCHAR* title, const WCHAR* subject);

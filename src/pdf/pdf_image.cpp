@@ -1,5 +1,6 @@
-// The image XObject: the JPEG file copied unchanged, 512 bytes at a time, into
-// a /DCTDecode stream, or named as an outside file. The image is never decoded.
+// The image XObject: the JPEG file copied unchanged from its start-of-image
+// marker on, 512 bytes at a time, into a /DCTDecode stream, or named as an
+// outside file. The image is never decoded.
 #include "pdf/pdf_image.h"
 
 #include <cstdint>
@@ -38,10 +39,12 @@ static int external_name(const WCHAR* path, char* escaped) {
     return 1;
 }
 
-// Copies `size` bytes from `jpeg` to the output. 1 when all arrived.
-static int copy_jpeg(HANDLE jpeg, uint32_t size) {
+// Copies `size` bytes from `jpeg`, from `start` on, to the output. 1 when
+// all arrived.
+static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size) {
     unsigned char block[COPY_BLOCK_BYTES];
     uint32_t remaining = size;
+    if (start != 0 && SetFilePointer(jpeg, static_cast<LONG>(start), nullptr, FILE_CURRENT) != start) return 0;
     while (remaining != 0) {
         DWORD count = remaining < COPY_BLOCK_BYTES ? remaining : COPY_BLOCK_BYTES;
         DWORD got = 0;
@@ -79,10 +82,13 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         jpeg = INVALID_HANDLE_VALUE;
         refused = !external_name(path, name);
     } else {
+        // Bytes before the start-of-image marker are no part of the JPEG:
+        // a strict decoder would refuse the stream.
         size = GetFileSize(jpeg, &size_high);
         // The high part matters: a 4 GiB file must not pass for a small one.
-        refused = size_high != 0 || size > LARGEST_JPEG_BYTES ||
-                  pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit();
+        refused = size_high != 0 || size > LARGEST_JPEG_BYTES || info.start >= size;
+        if (!refused) size -= static_cast<uint32_t>(info.start);
+        refused = refused || pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit();
     }
     if (refused) {
         if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);
@@ -109,7 +115,7 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
     } else {
         pdf_printf("%s%s%s/Length %ld\r>>\rstream\r\n", head, smask, "/Filter /DCTDecode\r",
                    static_cast<long>(size));
-        int copied = copy_jpeg(jpeg, size);
+        int copied = copy_jpeg(jpeg, static_cast<uint32_t>(info.start), size);
         if (pdf_writer.ok && !copied) pdf_writer.ok = 0;
         CloseHandle(jpeg);
         pdf_printf("\rendstream");

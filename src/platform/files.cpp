@@ -56,14 +56,37 @@ char* to_ansi_path(const WCHAR* path) {
     return ansi_buffer;
 }
 
-// Share mode 0: while we hold a file nobody, ourselves included, opens it again.
-HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
+static HANDLE create_file(const WCHAR* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
     if (path == nullptr) return INVALID_HANDLE_VALUE;
-    if (ansi_fallback == 0)
-        return CreateFileW(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ansi_fallback == 0) return CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
     const char* ansi_path = to_ansi_path(path);
     if (ansi_path == nullptr) return INVALID_HANDLE_VALUE;
-    return CreateFileA(ansi_path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(ansi_path, access, share, nullptr, disposition, flags, nullptr);
+}
+
+// Share mode 0: while we hold a file nobody, ourselves included, opens it again.
+// A pipe or device would block the first read or never end.
+HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
+    HANDLE file = create_file(path, access, 0, disposition, FILE_ATTRIBUTE_NORMAL);
+    if (file != INVALID_HANDLE_VALUE && disposition == OPEN_EXISTING && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+// Access 0 and full sharing: asking disturbs no one who has the file open.
+int file_identity(const WCHAR* path, FileIdentity* identity) {
+    HANDLE file = create_file(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION information;
+    int known = GetFileInformationByHandle(file, &information) ? 1 : 0;
+    CloseHandle(file);
+    if (!known) return 0;
+    identity->volume = information.dwVolumeSerialNumber;
+    identity->index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    return 1;
 }
 
 int replace_file(const WCHAR* from, const WCHAR* to) {

@@ -2,6 +2,8 @@
 // Win32 calls or, when the probe finds them broken, the ANSI ones.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win32.h"
 
 // Size of ansi_buffer: an ANSI path or resource text and its terminating zero.
@@ -15,7 +17,18 @@ extern char ansi_buffer[ANSI_BUFFER_BYTES];
 void probe_unicode_support(const WCHAR* path);
 void load_resource_string(HINSTANCE instance, UINT id, WCHAR* buffer, int capacity);
 char* to_ansi_path(const WCHAR* path);
+// Opened without sharing. An existing file opened to be read must be a file on
+// a disk: a pipe or device (a FIFO, a console, NUL) is refused at once.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
+
+// Which file a name stands for, whatever the name: its volume and index.
+struct FileIdentity {
+    uint32_t volume;
+    uint64_t index;
+};
+// 0 when the name names nothing that can be asked (a link is asked about
+// itself, not its target).
+int file_identity(const WCHAR* path, FileIdentity* identity);
 // Moves `from` over `to`, replacing it in one step; 0 when it failed.
 int replace_file(const WCHAR* from, const WCHAR* to);
 int delete_file(const WCHAR* path);

@@ -8,6 +8,7 @@
 #endif
 #include <winsock2.h>
 #include <windows.h>
+#include <bcrypt.h>
 // Wide string literal in the platform's UTF-16 character type.
 #define WIDE(text) L##text
 // A file name is shown as it is stored (the POSIX stand-in undoes its escapes).

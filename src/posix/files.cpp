@@ -2,17 +2,40 @@
 // it is never null). Share mode 0 is emulated with an exclusive non-blocking
 // flock, so a file this process holds open cannot be opened again. Regular
 // files opened for reading only or writing only are buffered (file_cache.h).
+// Errors are told through SetLastError in Windows' codes.
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "posix/created_files.h"
 #include "posix/file_cache.h"
 #include "posix/names.h"
 #include "posix/utf.h"
 #include "posix/win32_posix.h"
+
+static DWORD last_error = ERROR_SUCCESS;
+
+DWORD GetLastError(void) {
+    return last_error;
+}
+
+void SetLastError(DWORD code) {
+    last_error = code;
+}
+
+static void set_error_from_errno(void) {
+    switch (errno) {
+    case ENOENT: SetLastError(ERROR_FILE_NOT_FOUND); break;
+    case ENOTDIR: SetLastError(ERROR_PATH_NOT_FOUND); break;
+    case EEXIST: SetLastError(ERROR_FILE_EXISTS); break;
+    case ENAMETOOLONG: SetLastError(ERROR_FILENAME_EXCED_RANGE); break;
+    default: SetLastError(ERROR_ACCESS_DENIED); break;
+    }
+}
 
 static HANDLE handle_of(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
@@ -34,6 +57,17 @@ static bool lock_exclusively(int fd) {
     return result == 0 || errno != EWOULDBLOCK;
 }
 
+// Access 0 asks only about the file (GetFileInformationByHandle): the name
+// itself is opened, a link not followed, nothing locked.
+static HANDLE open_to_query(const std::string& path) {
+    int fd = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        set_error_from_errno();
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle_of(fd);
+}
+
 static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mode,
                           DWORD disposition) {
     int mode;
@@ -43,31 +77,44 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         mode = O_WRONLY;
     else if (access & GENERIC_READ)
         mode = O_RDONLY;
+    else if (disposition == OPEN_EXISTING)
+        return open_to_query(path);
     else
         return INVALID_HANDLE_VALUE;
     if (disposition == CREATE_ALWAYS)
         mode |= O_CREAT;  // truncated below, once the lock is held
     else if (disposition == CREATE_NEW)
-        mode |= O_CREAT | O_EXCL;
+        mode |= O_CREAT | O_EXCL;  // never through a link: O_EXCL refuses one
     else if (disposition != OPEN_EXISTING)
         return INVALID_HANDLE_VALUE;
 
-    int fd = open(path.c_str(), mode | O_CLOEXEC, 0666);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    // A FIFO opened for reading would wait for a writer: the open returns at
+    // once, and GetFileType tells the caller what it got.
+    // A new file is private until it is moved into place (see move_native).
+    const mode_t permissions = disposition == CREATE_NEW ? 0600 : 0666;
+    int fd = open(path.c_str(), mode | O_CLOEXEC | (mode == O_RDONLY ? O_NONBLOCK : 0), permissions);
+    if (fd < 0) {
+        set_error_from_errno();
+        return INVALID_HANDLE_VALUE;
+    }
     struct stat st;
     // Windows refuses to open a folder as a file.
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     if (share_mode == 0 && !lock_exclusively(fd)) {
         close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     if (disposition == CREATE_ALWAYS && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
         close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    if (disposition == CREATE_NEW) posix_track_created(path.c_str());
     if (mode == (O_RDONLY) && S_ISREG(st.st_mode)) cache_attach_reader(fd);
     // A pipe's reader should see each write as it comes, so only files buffer.
     if ((mode & O_ACCMODE) == O_WRONLY && S_ISREG(st.st_mode)) cache_attach_writer(fd);
@@ -139,9 +186,45 @@ DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
 
 DWORD GetFileAttributesW(LPCWSTR path) {
     struct stat st;
-    if (path == nullptr || stat(posix_native_path(path).c_str(), &st) != 0)
+    if (path == nullptr || stat(posix_native_path(path).c_str(), &st) != 0) {
+        set_error_from_errno();
         return INVALID_FILE_ATTRIBUTES;
-    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    }
+    if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+    return S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
+}
+
+DWORD GetFileType(HANDLE file) {
+    struct stat st;
+    int fd = fd_of(file);
+    if (fd < 0 || fstat(fd, &st) != 0) return FILE_TYPE_UNKNOWN;
+    if (S_ISREG(st.st_mode)) return FILE_TYPE_DISK;
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return FILE_TYPE_PIPE;
+    return S_ISCHR(st.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+    struct stat st;
+    int fd = fd_of(file);
+    if (fd < 0 || information == nullptr || fstat(fd, &st) != 0) return FALSE;
+    const uint64_t device = static_cast<uint64_t>(st.st_dev);
+    const uint64_t inode = static_cast<uint64_t>(st.st_ino);
+    information->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));
+    information->nFileIndexHigh = static_cast<DWORD>(inode >> 32);
+    information->nFileIndexLow = static_cast<DWORD>(inode & 0xFFFFFFFFu);
+    return TRUE;
+}
+
+NTSTATUS BCryptGenRandom(BCRYPT_ALG_HANDLE algorithm, PUCHAR buffer, ULONG count, ULONG flags) {
+    if (algorithm != nullptr || flags != BCRYPT_USE_SYSTEM_PREFERRED_RNG || buffer == nullptr) return -1;
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = getrandom(buffer + done, count - done, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return -1;
+        done += static_cast<size_t>(n);
+    }
+    return 0;
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -153,11 +236,30 @@ BOOL CloseHandle(HANDLE handle) {
 }
 
 // rename(2) replaces an existing file in one step, as MOVEFILE_REPLACE_EXISTING
-// does; without the flag an existing target is refused, as on Windows.
+// does, and a link as a name, never its target; without the flag an existing
+// target is refused, as on Windows. The file moved in takes the permission
+// bits (and owner, where the process may set it) of the file it replaces, so
+// a private document stays private, or those a new file gets (umask).
 static BOOL move_native(const std::string& from, const std::string& to, DWORD flags) {
     struct stat st;
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(to.c_str(), &st) == 0) return FALSE;
-    return rename(from.c_str(), to.c_str()) == 0 ? TRUE : FALSE;
+    int exists = lstat(to.c_str(), &st) == 0;
+    if (exists && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
+    if (exists && S_ISREG(st.st_mode)) {
+        if (chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
+            // Not ours to give away: the mode alone is kept.
+        }
+        chmod(from.c_str(), st.st_mode & 0777);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        chmod(from.c_str(), 0666 & ~mask);
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        set_error_from_errno();
+        return FALSE;
+    }
+    posix_forget_created(from.c_str());
+    return TRUE;
 }
 
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
@@ -170,12 +272,17 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
     return move_native(native_ansi_path(from), native_ansi_path(to), flags);
 }
 
+static BOOL delete_native(const std::string& path) {
+    posix_forget_created(path.c_str());
+    return unlink(path.c_str()) == 0 ? TRUE : FALSE;
+}
+
 BOOL DeleteFileW(LPCWSTR path) {
     if (path == nullptr) return FALSE;
-    return unlink(posix_native_path(path).c_str()) == 0 ? TRUE : FALSE;
+    return delete_native(posix_native_path(path));
 }
 
 BOOL DeleteFileA(LPCSTR path) {
     if (path == nullptr) return FALSE;
-    return unlink(native_ansi_path(path).c_str()) == 0 ? TRUE : FALSE;
+    return delete_native(native_ansi_path(path));
 }

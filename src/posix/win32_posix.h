@@ -18,6 +18,10 @@ typedef int32_t LONG;
 typedef LONG* PLONG;
 typedef unsigned int UINT;
 typedef void* HANDLE;
+typedef long NTSTATUS;
+typedef void* BCRYPT_ALG_HANDLE;
+typedef unsigned char* PUCHAR;
+typedef unsigned long ULONG;
 typedef void* HINSTANCE;
 typedef void* HWND;
 typedef void* LPVOID;
@@ -34,6 +38,23 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define INVALID_FILE_SIZE (static_cast<DWORD>(-1))
 #define FILE_ATTRIBUTE_NORMAL 0x80u
 #define FILE_ATTRIBUTE_DIRECTORY 0x10u
+#define FILE_ATTRIBUTE_DEVICE 0x40u  // here: a FIFO, socket or device, anything but a file or folder
+#define FILE_TYPE_UNKNOWN 0x0000u
+#define FILE_TYPE_DISK 0x0001u
+#define FILE_TYPE_CHAR 0x0002u
+#define FILE_TYPE_PIPE 0x0003u
+#define FILE_SHARE_READ 0x1u
+#define FILE_SHARE_WRITE 0x2u
+#define FILE_SHARE_DELETE 0x4u
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
+
+#define ERROR_SUCCESS 0u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_FILE_EXISTS 80u
+#define ERROR_FILENAME_EXCED_RANGE 206u
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -42,6 +63,7 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define OPEN_EXISTING 3u
 #define FILE_CURRENT 1u
 #define MOVEFILE_REPLACE_EXISTING 1u
+#define BCRYPT_USE_SYSTEM_PREFERRED_RNG 0x00000002u
 
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
@@ -63,8 +85,23 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method);
 DWORD GetFileSize(HANDLE file, LPDWORD size_high);
 DWORD GetFileAttributesW(LPCWSTR path);
+DWORD GetFileType(HANDLE file);
+DWORD GetLastError(void);
+void SetLastError(DWORD code);
+
+// The part of the Win32 record the stand-in fills: which volume, which file.
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+// Random bytes from the system (getrandom); only the preferred generator.
+NTSTATUS BCryptGenRandom(BCRYPT_ALG_HANDLE algorithm, PUCHAR buffer, ULONG count, ULONG flags);
 BOOL CloseHandle(HANDLE handle);
-// Only MOVEFILE_REPLACE_EXISTING within one folder is used: rename(2).
+// Only MOVEFILE_REPLACE_EXISTING within one folder is used: rename(2); the
+// file moved in takes the replaced file's permission bits and owner.
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags);
 BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL DeleteFileW(LPCWSTR path);

@@ -185,7 +185,7 @@ elif [ "$mode" = windows ]; then
   done
   # Static runtime: nothing but system DLLs.
   deps=$(x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' |
-         grep -v -E '^(kernel32|user32|ws2_32|msvcrt|advapi32|shell32|api-ms-win-.*)\.dll$')
+         grep -v -E '^(kernel32|user32|ws2_32|bcrypt|msvcrt|advapi32|shell32|api-ms-win-.*)\.dll$')
   [ -z "$deps" ] && pass || fail "kestrel.exe needs $deps"
   headers=$(x86_64-w64-mingw32-objdump -p "$dir/kestrel.exe")
   grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" && pass ||

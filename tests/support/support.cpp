@@ -84,3 +84,16 @@ bool file_is_closed(const std::filesystem::path& path) {
     CloseHandle(handle);
     return true;
 }
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+
+void limit_file_size(long long bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes < 0 ? limit.rlim_max : static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+#endif

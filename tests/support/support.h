@@ -22,3 +22,8 @@ std::string read_file(const std::filesystem::path& path);
 std::filesystem::path fixture_path(const std::string& name);
 // True when no handle of this process holds the file (it opens unshared).
 bool file_is_closed(const std::filesystem::path& path);
+#ifndef _WIN32
+// Writes that would carry a file past `bytes` fail (EFBIG; SIGXFSZ ignored), as
+// on a disk that has filled up, until the limit is lifted with -1.
+void limit_file_size(long long bytes);
+#endif

@@ -139,10 +139,15 @@ TEST_F(ConvertImage, FailuresLeaveNoOutputOrAnUnfinishedOne) {
     write_file(dir / "a.jpg", jpeg_file(3, 8, 8));
     EXPECT_EQ(convert_to(dir / "no-such-folder" / "a.pdf", "a.jpg"), 0);
 #ifndef _WIN32
-    // Created, but the first write fails: the output is closed all the same,
-    // so it can be opened again at once (files are never shared).
-    EXPECT_EQ(convert_to("/dev/full", "a.jpg"), 0);
-    EXPECT_TRUE(file_is_closed("/dev/full"));
+    // Created, but the disk is full: nothing is left under the PDF's name or
+    // beside it, and an older PDF of that name stays as it was.
+    write_file(dir / "a.pdf", "an older PDF");
+    limit_file_size(0);
+    EXPECT_EQ(convert_to(dir / "a.pdf", "a.jpg"), 0);
+    limit_file_size(-1);
+    EXPECT_EQ(read_file(dir / "a.pdf"), "an older PDF");
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().rfind("~kestrel-", 0), std::string::npos) << entry.path();
 #endif
     // After a failure the next conversion starts afresh.
     EXPECT_NE(convert("ok.jpg", jpeg_file(3, 8, 8)), "");

@@ -21,6 +21,7 @@ struct PdfImage : ::testing::Test {
     // Begins a one-page document and writes its content stream: the image
     // comes next, as object 6.
     void begin() {
+        std::filesystem::remove(dir / "out.pdf");  // the document is created new
         document.output_path = output.c_str();
         document.title = title.c_str();
         document.page_count = 1;

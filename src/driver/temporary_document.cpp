@@ -1,0 +1,37 @@
+// The temporary file is created only under a name no file has, so no file is
+// ever taken over, and a name taken (a leftover, a planted link) is passed by
+// for a new random one.
+#include "driver/temporary_document.h"
+
+#include "driver/output_path.h"
+#include "pdf/pdf_merged.h"
+#include "pdf/pdf_writer.h"
+#include "platform/files.h"
+
+constexpr int TEMPORARY_TRIES = 16;
+
+int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path) {
+    for (int attempt = 0; attempt < TEMPORARY_TRIES; ++attempt) {
+        if (!make_temporary_path(output_path, temporary_path)) return 0;
+        if (document != nullptr) document->output_path = temporary_path;
+        if (document != nullptr ? pdf_begin_document(document) : pdf_begin_merged(temporary_path)) return 1;
+        if (pdf_writer_is_open()) {
+            // Created, then the header failed: nothing of it may stay.
+            if (document != nullptr)
+                pdf_end_document();
+            else
+                pdf_end_merged(nullptr);
+            delete_file(temporary_path);
+            return 0;
+        }
+        // Not created although the name was free: the folder refuses it.
+        if (GetLastError() != ERROR_FILE_EXISTS) return 0;
+    }
+    return 0;
+}
+
+int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path) {
+    if (complete && replace_file(temporary_path, output_path)) return 1;
+    delete_file(temporary_path);
+    return 0;
+}

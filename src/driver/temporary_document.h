@@ -1,0 +1,16 @@
+// A document written under a temporary name beside its output and moved over
+// it only once complete: a failure or a kill never leaves a broken PDF under
+// the final name, nor touches the file that was there.
+#pragma once
+
+#include "pdf/pdf_document.h"
+#include "platform/win32.h"
+
+// Begins, in a new file of a fresh temporary name beside output_path (the
+// name in temporary_path, PATH_BUFFER_UNITS units), the one-page `document`
+// (its output_path set here) or, given null, a document of many pages. 0 when
+// it could not be begun; nothing is left on disk then.
+int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path);
+// A complete document moved over output_path (1), or the temporary file
+// removed (0).
+int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path);
