@@ -63,7 +63,7 @@ static const char* const NO_UNIT = "length without a unit (mm, cm, in or pt)";
 static const char* const NOT_A_SIZE =
     "unknown page size (A3-A5, B5, Letter, Legal, Tabloid, or WxH and a unit)";
 
-// The points in one of the unit named from `at` to `end`, or 0 when it names none.
+// The points in one unit named from `at` to `end`, or 0 for no unit.
 static double unit_points(const WCHAR* at, const WCHAR* end) {
     for (const auto& unit : UNITS)
         if (is_word(at, end, unit.name)) return unit.points;
