@@ -9,6 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Packages too, so no host GoogleTest is taken for the Windows build.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 find_program(KESTREL_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
 if(NOT KESTREL_WINE)
   find_program(KESTREL_WINE NAMES wine64 wine)

@@ -1,10 +1,18 @@
 # The packages people install: kestrel-VERSION-setup.exe (NSIS, Send To entries)
 # beside the zip in the Windows build, kestrel_VERSION_amd64.deb (CPack) in the
-# native Linux build.
+# native Linux build. Each needs its tools (makensis; dpkg and dpkg-shlibdeps): where
+# they are missing the package is skipped, KESTREL_PACKAGE_SKIPPED says why, and
+# the program, the zip and every other test are built all the same.
 set(KESTREL_PUBLISHER "The Kestrel developers")
 
 if(WIN32)
-  find_program(KESTREL_MAKENSIS makensis REQUIRED)
+  # The PATH alone says what is installed; no fixed folder is searched besides.
+  find_program(KESTREL_MAKENSIS makensis NO_CMAKE_SYSTEM_PATH)
+  if(NOT KESTREL_MAKENSIS)
+    set(KESTREL_PACKAGE_SKIPPED "makensis (Debian: nsis) not found: kestrel-${PROJECT_VERSION}-setup.exe is skipped")
+    message(STATUS "${KESTREL_PACKAGE_SKIPPED}")
+    return()
+  endif()
   set(KESTREL_ICON ${CMAKE_SOURCE_DIR}/resources/kestrel.ico)
   # One install and one delete line per profile, so the uninstaller removes
   # exactly what was installed.
@@ -48,7 +56,16 @@ install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/resources/debian
 if(CMAKE_CXX_FLAGS MATCHES "sanitize" OR KESTREL_FUZZ)
   return()
 endif()
-execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE deb_architecture
+# dpkg names the architecture; without dpkg-shlibdeps CPack would write an
+# empty Depends line. Found on the PATH alone, as makensis is.
+find_program(KESTREL_DPKG dpkg NO_CMAKE_SYSTEM_PATH)
+find_program(KESTREL_DPKG_SHLIBDEPS dpkg-shlibdeps NO_CMAKE_SYSTEM_PATH)
+if(NOT KESTREL_DPKG OR NOT KESTREL_DPKG_SHLIBDEPS)
+  set(KESTREL_PACKAGE_SKIPPED "dpkg or dpkg-shlibdeps (Debian: dpkg-dev) not found: kestrel_${PROJECT_VERSION}.deb is skipped")
+  message(STATUS "${KESTREL_PACKAGE_SKIPPED}")
+  return()
+endif()
+execute_process(COMMAND ${KESTREL_DPKG} --print-architecture OUTPUT_VARIABLE deb_architecture
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_architecture})

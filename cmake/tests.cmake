@@ -1,13 +1,21 @@
 # Unit tests: one GoogleTest program per subsystem, each run once (under Wine
 # for the Windows build, where every process start costs a second).
-if(WIN32)
+# GoogleTest installed (find_package: a distribution's package, or for the
+# Windows build one under the mingw-w64 root), else built from its sources
+# (Debian's googletest package puts them in /usr/src/googletest).
+set(KESTREL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources, when no installed GoogleTest is found")
+find_package(GTest QUIET)
+if(GTest_FOUND)
+  set(KESTREL_GTEST GTest::gtest GTest::gtest_main)
+elseif(EXISTS ${KESTREL_GTEST_SOURCE}/CMakeLists.txt)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_subdirectory(${KESTREL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(KESTREL_GTEST gtest gtest_main)
 else()
-  find_package(GTest REQUIRED)
-  set(KESTREL_GTEST GTest::gtest GTest::gtest_main)
+  message(FATAL_ERROR "GoogleTest not found, neither installed nor its sources in ${KESTREL_GTEST_SOURCE}: "
+                      "install it (Debian: libgtest-dev, or googletest for the Windows build), set "
+                      "KESTREL_GTEST_SOURCE, or configure with -DKESTREL_TESTS=OFF")
 endif()
 
 add_library(kestrel_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/support.cpp

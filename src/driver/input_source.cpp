@@ -1,15 +1,90 @@
 // Producing the images: every operand of the command line that does not
-// name a profile, in order (the profiles were taken in the first pass).
+// name a profile, in order (the profiles were taken in the first pass), then
+// each name of --files-from, taken as a file whatever it looks like.
 #include "driver/input_source.h"
 
+#include "driver/output_folder.h"
 #include "driver/profiles.h"
+#include "driver/standard_input.h"
+#include "platform/path.h"
 
 void begin_inputs(InputSource* source, const Settings* settings) {
+    source->settings = settings;
     source->walk = OperandWalk{settings->operands, (settings->flags & RUN_POSIX) != 0, 0};
+    source->list_state = settings->files_from[0] == 0 ? 2 : 0;
+    source->list = NameList{};
+    source->folders = FolderWalk{};
+    source->held[0] = 0;
+    source->counting = 0;
+}
+
+static void copy_path(Input* input, const WCHAR* path) {
+    int n = 0;
+    while ((input->path[n] = path[n]) != 0) ++n;
+}
+
+// The next name of the command line or the list, as it was given.
+static int next_name(InputSource* source, Input* input) {
+    input->standard_input = 0;
+    input->problem = nullptr;
+    while (next_operand(&source->walk, input->path, &input->too_long, nullptr) != nullptr) {
+        if (input->too_long || !is_profile_argument(input->path)) {
+            input->standard_input = source->walk.posix && is_standard_stream(input->path);
+            return 1;
+        }
+    }
+    if (source->list_state == 0) {
+        source->list_state = 1;
+        if (!begin_name_list(&source->list, source->settings->files_from, source->settings->flags & RUN_NULL)) {
+            source->list_state = 2;
+            copy_path(input, source->settings->files_from);
+            input->too_long = 1;  // reported under the list's name
+            input->problem = "list cannot be read";
+            return 1;
+        }
+    }
+    if (source->list_state == 1 && next_list_name(&source->list, input)) return 1;
+    if (source->list_state == 1) end_name_list(&source->list);
+    source->list_state = 2;
+    return 0;
 }
 
 int next_input(InputSource* source, Input* input) {
-    while (next_operand(&source->walk, input->path, &input->too_long, nullptr) != nullptr)
-        if (input->too_long || !is_profile_argument(input->path)) return 1;
-    return 0;
+    release_standard_input(source->held);
+    for (;;) {
+        if (source->folders.depth > 0 && next_in_folder_walk(&source->folders, input)) return 1;
+        if (!next_name(source, input)) return 0;
+        input->relative = static_cast<int>(path_file_name(input->path) - input->path);
+        if (input->standard_input && !source->counting) {
+            input->too_long = !hold_standard_input(source->held);
+            input->problem = input->too_long ? "cannot be copied" : nullptr;
+            copy_path(input, source->held);
+            return 1;
+        }
+        if (input->too_long || !(source->settings->flags & RUN_RECURSIVE) || !is_folder(input->path)) return 1;
+        if (!begin_folder_walk(&source->folders, input->path)) {
+            input->too_long = 1;  // reported under the folder's name
+            input->problem = "folder cannot be read";
+            return 1;
+        }
+    }
+}
+
+void end_inputs(InputSource* source) {
+    release_standard_input(source->held);
+    end_folder_walk(&source->folders);
+    if (source->list_state == 1) end_name_list(&source->list);
+    source->list_state = 2;
+}
+
+long long count_inputs(const Settings* settings) {
+    if (settings->files_from[0] != 0 && is_standard_stream(settings->files_from)) return -1;
+    InputSource source;
+    begin_inputs(&source, settings);
+    source.counting = 1;
+    Input input;
+    long long count = 0;
+    while (next_input(&source, &input)) ++count;
+    end_inputs(&source);
+    return count;
 }

@@ -1,20 +1,40 @@
 // The images of a run, one at a time, from wherever the settings say they
-// come; the conversion sees only each image's path.
+// come: the command line's operands, then the names of --files-from; with -r
+// a folder among them stands for the JPEGs of its tree; "-" for standard
+// input. The conversion sees only each image's path.
 #pragma once
 
+#include "driver/folder_walk.h"
+#include "driver/name_list.h"
 #include "driver/operands.h"
 #include "driver/settings.h"
 #include "platform/win32.h"
 
 struct InputSource {
+    const Settings* settings;
     OperandWalk walk;  // the command line's operands, in order
+    int list_state;    // --files-from: 0 not begun, 1 being read, 2 done
+    NameList list;
+    FolderWalk folders;              // -r: the folder being walked
+    WCHAR held[PATH_BUFFER_UNITS];   // standard input's copy, while its image is converted
+    int counting;                    // only counting: standard input is not read
 };
 
 struct Input {
     WCHAR path[PATH_BUFFER_UNITS];
-    int too_long;  // the argument was cut to fit `path`: it cannot be converted
+    // It cannot be converted and is reported: the name was cut to fit
+    // `path`, or it is a folder that cannot be listed.
+    int too_long;
+    const char* problem;  // what the POSIX message says of a folder or list that cannot be read; or null
+    int relative;  // where the part of `path` that --output-dir mirrors starts
+    int standard_input;  // "-": `path` is its copy, reported as "-"
 };
 
 void begin_inputs(InputSource* source, const Settings* settings);
-// The next image in `input`; 0 when there is none left.
+// The next image in `input`; 0 when there is none left. A --files-from list
+// that cannot be opened comes as an input that cannot be converted.
 int next_input(InputSource* source, Input* input);
+void end_inputs(InputSource* source);
+// The number of images the settings name, by a walk that converts nothing;
+// -1 when it cannot be known without reading standard input.
+long long count_inputs(const Settings* settings);

@@ -9,6 +9,8 @@
 #include "pdf/pdf_writer.h"
 
 int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path) {
+    // -o -: standard output, written as it comes; no temporary file.
+    if (is_standard_stream(output_path)) return pdf_begin_merged_on(GetStdHandle(STD_OUTPUT_HANDLE));
     return begin_temporary_document(output_path, nullptr, temporary_path);
 }
 
@@ -26,6 +28,8 @@ int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
     int pages = pdf_merged_page_count();
-    if (finish_temporary_document(pdf_end_merged(title), temporary_path, output_path)) return 1;
+    int complete = pdf_end_merged(title);
+    if (is_standard_stream(output_path)) return complete ? 1 : pages == 0 ? 0 : -1;
+    if (finish_temporary_document(complete, temporary_path, output_path)) return 1;
     return pages == 0 ? 0 : -1;
 }

@@ -18,6 +18,18 @@ const OptionSpec option_table[] = {
      "print the path of each PDF written"},
     {nullptr, "--auto-orient", OPTION_CONVERT_FLAG, 0, CONVERT_AUTO_ORIENT, 0, nullptr,
      "turn each page as the photo's EXIF orientation says"},
+    {"-r", "--recursive", OPTION_RUN_FLAG, 0, RUN_RECURSIVE, 0, nullptr,
+     "a folder stands for the JPEGs of its whole tree"},
+    {nullptr, "--files-from", OPTION_PATH, 0, 0, offsetof(Settings, files_from), "FILE",
+     "also the images named in FILE (-: standard input)"},
+    {nullptr, "--null", OPTION_RUN_FLAG, 0, RUN_NULL, 0, nullptr,
+     "the names in FILE end in NUL, not newline"},
+    {nullptr, "--output-dir", OPTION_PATH, 0, 0, offsetof(Settings, output_dir), "DIR",
+     "write the PDFs below DIR, not beside the images"},
+    {"-u", "--update", OPTION_RUN_FLAG, 0, RUN_UPDATE, 0, nullptr,
+     "only the images whose PDF is missing or older"},
+    {"-q", "--quiet", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_QUIET, 0, nullptr,
+     "no progress line on a terminal"},
     // Page layout: the JPEG unchanged, only the page and the matrix that places it.
     {nullptr, "--page-size", OPTION_PAGE_SIZE, 0, 0, offsetof(Settings, convert.layout.sheet), "SIZE",
      "every page SIZE: A3, A4, A5, B5, Letter, Legal, Tabloid,"
@@ -137,7 +149,8 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
     case OPTION_RUN_FLAG: settings->flags |= option->bit; break;
     case OPTION_CONVERT_FLAG: settings->convert.flags |= option->bit; break;
     case OPTION_PDF_NAME:
-        if (!same_text_ignoring_ascii_case(path_extension(value), WIDE(".pdf")))
+        if (!same_text_ignoring_ascii_case(path_extension(value), WIDE(".pdf")) &&
+            !((settings->flags & RUN_POSIX) && is_standard_stream(value)))
             return note_usage_error(settings, "the output must be a name ending in .pdf", value);
         copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
         break;
@@ -149,6 +162,7 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
         if (error != nullptr) return note_usage_error(settings, error, value);
         break;
     }
+    case OPTION_PATH: copy_value(reinterpret_cast<WCHAR*>(base + option->field), value); break;
     case OPTION_END_OF_OPTIONS: break;
     }
 }

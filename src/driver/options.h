@@ -16,7 +16,8 @@ constexpr uint32_t OPTION_POSIX_ONLY = 1u;
 enum OptionKind {
     OPTION_RUN_FLAG,      // sets `bit` in Settings::flags
     OPTION_CONVERT_FLAG,  // sets `bit` in ConvertSettings::flags
-    OPTION_PDF_NAME,      // a name ending in ".pdf", copied to the text at `field`
+    OPTION_PDF_NAME,      // a name ending in ".pdf" ("-" too on POSIX), copied to the text at `field`
+    OPTION_PATH,          // any file or folder name, copied to the text at `field`
     OPTION_PAGE_SIZE,     // a page size, into the PageSize at `field`
     OPTION_LENGTH,        // a number and a unit, into the points (double) at `field`
     OPTION_RESOLUTION,    // dots per inch, into the double at `field`

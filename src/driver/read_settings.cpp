@@ -5,8 +5,8 @@
 
 #include "driver/layout_values.h"
 #include "driver/operands.h"
-#include "driver/profiles.h"
 #include "driver/options.h"
+#include "driver/profiles.h"
 #include "platform/files.h"
 #include "platform/path.h"
 
@@ -28,11 +28,24 @@ static void check_output(Settings* settings) {
     int too_long = 0;
     int images = 0;
     while (next_operand(&walk, token, &too_long, nullptr) != nullptr) {
-        if (same_file_name(token, settings->output, posix))
+        if (same_file_name(token, settings->output, posix) && !is_standard_stream(token))
             return note_usage_error(settings, "the output is also an input", token);
         if (too_long || !is_profile_argument(token)) ++images;
     }
-    if (images == 0 && posix) note_usage_error(settings, "no image for the document", settings->output);
+    // Images may also come from --files-from.
+    if (images == 0 && posix && settings->files_from[0] == 0) note_usage_error(settings, "no image for the document", settings->output);
+}
+
+// Options that make no sense together are usage errors, noted after all of
+// them are read, whatever their order.
+static void check_combinations(Settings* settings, int standard_inputs) {
+    const int merging = settings->output[0] != 0;
+    if (merging && settings->output_dir[0] != 0) note_usage_error(settings, "not with -o", WIDE("--output-dir"));
+    if (merging && (settings->flags & RUN_UPDATE)) note_usage_error(settings, "not with -o", WIDE("--update"));
+    // Standard input's PDF would have no place beside it.
+    if (standard_inputs > 0 && !merging) note_usage_error(settings, "standard input needs -o", WIDE("-"));
+    if (standard_inputs + is_standard_stream(settings->files_from) > 1)
+        note_usage_error(settings, "standard input read twice", WIDE("-"));
 }
 
 int read_settings(Settings* settings, uint32_t run_flags) {
@@ -47,11 +60,14 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     settings->operands = walk.cursor;
     const WCHAR* peek = walk.cursor;
     settings->no_arguments = next_argument(&peek, token, nullptr) == nullptr;
-    int too_long = 0;
-    while (next_operand(&walk, token, &too_long, settings) != nullptr)
+    int too_long = 0, standard_inputs = 0;
+    while (next_operand(&walk, token, &too_long, settings) != nullptr) {
         if (!too_long && is_profile_argument(token) && !take_profile_argument(token, &settings->convert))
             ++settings->profile_failures;
+        standard_inputs += walk.posix && is_standard_stream(token);
+    }
     check_output(settings);
+    check_combinations(settings, standard_inputs);
     check_layout(settings);
     return 1;
 }

@@ -11,8 +11,10 @@
 #include "driver/input_source.h"
 #include "driver/merge_images.h"
 #include "driver/messages.h"
+#include "driver/output_folder.h"
 #include "driver/output_path.h"
 #include "driver/profiles.h"
+#include "driver/progress.h"
 #include "driver/read_settings.h"
 #include "driver/written_outputs.h"
 
@@ -22,6 +24,7 @@ struct Run {
     int failures;
     WrittenOutputs written;                   // no output is written twice
     WCHAR temporary_path[PATH_BUFFER_UNITS];  // -o: the document being written
+    Progress progress;
 };
 
 static int posix(const Run* run) {
@@ -47,6 +50,7 @@ static int answer_without_converting(const Settings* settings) {
 }
 
 static void fail(Run* run, const WCHAR* argument, const char* reason) {
+    clear_progress(&run->progress);
     report_failure(run->settings, argument, reason);
     ++run->failures;
 }
@@ -55,6 +59,7 @@ static void fail(Run* run, const WCHAR* argument, const char* reason) {
 // long, it is a folder or no regular file. Null when it can say nothing.
 static const char* reason_for(const Run* run, const Input* input) {
     if (!posix(run)) return nullptr;
+    if (input->problem != nullptr) return input->problem;
     if (input->too_long) return "name too long";
     DWORD attributes = GetFileAttributesW(input->path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
@@ -70,8 +75,13 @@ static const char* output_refusal(const WCHAR* output_path) {
     return attributes & FILE_ATTRIBUTE_DEVICE ? "its PDF's name is not a regular file" : nullptr;
 }
 
+static void fail_input(Run* run, const Input* input, const char* reason) {
+    fail(run, input->standard_input ? WIDE("-") : input->path, reason);
+}
+
+// -o -: standard output holds the document, and nothing else.
 static void note_written(Run* run, const WCHAR* pdf) {
-    if (!(run->settings->flags & RUN_VERBOSE)) return;
+    if (!(run->settings->flags & RUN_VERBOSE) || is_standard_stream(pdf)) return;
     if (!write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf)) ++run->failures;
 }
 
@@ -90,13 +100,29 @@ static void report_profile_failures(Run* run) {
     }
 }
 
+// The single-file PDF's path: beside the image, or below --output-dir with
+// the folders on the way made; 0 when it cannot be, with what is wrong.
+static int place_output(const Run* run, const Input* input, WCHAR* output_path, const char** problem) {
+    const WCHAR* folder = run->settings->output_dir;
+    if (folder[0] == 0) return make_output_path(input->path, output_path);
+    if (!make_output_in_folder(folder, input->path, input->relative, output_path)) return 0;
+    *problem = "its PDF's folder cannot be made";
+    return make_parent_folders(output_path);
+}
+
 static void convert_alone(Run* run, const Input* input) {
     WCHAR output_path[PATH_BUFFER_UNITS];
-    if (input->too_long || !make_output_path(input->path, output_path)) return fail(run, input->path, reason_for(run, input));
-    if (was_written(&run->written, output_path)) return fail(run, input->path, "its PDF was already written by this run");
+    const char* problem = nullptr;
+    if (input->too_long || !place_output(run, input, output_path, &problem))
+        return fail_input(run, input, problem != nullptr ? problem : reason_for(run, input));
+    if (was_written(&run->written, output_path)) return fail_input(run, input, "its PDF was already written by this run");
+    // An up-to-date PDF counts as written: another image may not replace it.
+    if ((run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path))
+        return remember_written(&run->written, output_path);
     const char* refusal = output_refusal(output_path);
-    if (refusal != nullptr) return fail(run, input->path, refusal);
-    if (!convert_image(input->path, output_path, &run->settings->convert)) return fail(run, input->path, reason_for(run, input));
+    if (refusal != nullptr) return fail_input(run, input, refusal);
+    if (!convert_image(input->path, output_path, &run->settings->convert))
+        return fail_input(run, input, reason_for(run, input));
     remember_written(&run->written, output_path);
     note_written(run, output_path);
 }
@@ -105,7 +131,7 @@ static void convert_alone(Run* run, const Input* input) {
 // stays as it was, and the run converts nothing more.
 static int add_to_document(Run* run, const Input* input) {
     int added = input->too_long ? 0 : add_merged_image(input->path, &run->settings->convert);
-    if (added <= 0) fail(run, input->path, reason_for(run, input));
+    if (added <= 0) fail_input(run, input, reason_for(run, input));
     if (added >= 0) return 1;
     end_merged_document(run->settings->output, run->temporary_path);
     fail(run, run->settings->output, nullptr);
@@ -124,16 +150,21 @@ static void convert_inputs(Run* run) {
     const char* refusal = merging ? output_refusal(run->settings->output) : nullptr;
     if (refusal != nullptr || (merging && !begin_merged_document(run->settings->output, run->temporary_path)))
         return fail(run, run->settings->output, refusal);
+    begin_progress(&run->progress, run->settings);
     InputSource source;
     begin_inputs(&source, run->settings);
     Input input;
-    while (next_input(&source, &input)) {
+    int going = 1;
+    while (going && next_input(&source, &input)) {
         if (!merging)
             convert_alone(run, &input);
-        else if (!add_to_document(run, &input))
-            return;
+        else
+            going = add_to_document(run, &input);
+        note_progress(&run->progress, input.path);
     }
-    if (merging) finish_document(run);
+    end_inputs(&source);
+    clear_progress(&run->progress);
+    if (merging && going) finish_document(run);
 }
 
 int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
@@ -142,7 +173,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int status = answer_without_converting(&settings);
     if (status < 0) {
         load_default_profiles(module_instance, settings.program_path, &settings.convert);
-        Run run = {&settings, 0, {}, {}};
+        Run run = {&settings, 0, {}, {}, {}};
         report_profile_failures(&run);
         convert_inputs(&run);
         release_written(&run.written);

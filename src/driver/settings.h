@@ -44,11 +44,23 @@ constexpr uint32_t RUN_POSIX = 1u;    // the POSIX program: its own options and 
 constexpr uint32_t RUN_VERBOSE = 2u;  // each PDF written named on standard output
 constexpr uint32_t RUN_HELP = 4u;
 constexpr uint32_t RUN_VERSION = 8u;
+// Where the images come from and where their PDFs go (issue 24).
+constexpr uint32_t RUN_RECURSIVE = 16u;  // a folder stands for the JPEGs in its tree
+constexpr uint32_t RUN_NULL = 32u;       // --files-from names end in NUL, not newline
+constexpr uint32_t RUN_UPDATE = 64u;     // only images whose PDF is missing or older
+constexpr uint32_t RUN_QUIET = 128u;     // no progress line
+
+// "-": standard input as an image, standard output as -o (POSIX program).
+inline int is_standard_stream(const WCHAR* name) {
+    return name[0] == WIDE('-') && name[1] == 0;
+}
 
 struct Settings {
     uint32_t flags;                   // RUN_ bits
     WCHAR output[PATH_BUFFER_UNITS];  // -o: the one PDF of every image; empty without
     ConvertSettings convert;
+    WCHAR files_from[PATH_BUFFER_UNITS];  // a list of images, "-" standard input; empty without
+    WCHAR output_dir[PATH_BUFFER_UNITS];  // single-file PDFs go below it; empty: beside the images
     WCHAR program_path[PATH_BUFFER_UNITS];
     const WCHAR* operands;  // the command line after the program path
     int no_arguments;       // nothing after the program path

@@ -7,6 +7,7 @@
 #include "jpeg/jpeg.h"
 
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 
 #include "platform/files.h"
@@ -298,12 +299,16 @@ static int readers_can_show(const ScanState* scan) {
            (code == 0xC0 || code == 0xC1 || code == 0xC2 || code == 0xC9 || code == 0xCA);
 }
 
-int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
+int is_jpeg_name(const WCHAR* path) {
     const WCHAR* extension = path_extension(path);
     if (extension == nullptr || *extension == 0) return 0;
-    if (!same_text_ignoring_ascii_case(extension + 1, WIDE("jpg")) &&
-        !same_text_ignoring_ascii_case(extension + 1, WIDE("jpeg")))
-        return 0;
+    for (const WCHAR* known : {WIDE("jpg"), WIDE("jpeg"), WIDE("jpe"), WIDE("jfif")})
+        if (same_text_ignoring_ascii_case(extension + 1, known)) return 1;
+    return 0;
+}
+
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
+    if (!is_jpeg_name(path)) return 0;
 
     ScanState scan = {};
     scan.profile = profile;

@@ -19,6 +19,9 @@ struct ImageInfo {
     uint64_t start;        // where the start-of-image marker stands: the JPEG begins there
 };
 
+// 1 for a name whose extension is .jpg, .jpeg, .jpe or .jfif in any letter case.
+int is_jpeg_name(const WCHAR* path);
+
 // 1 with `info` filled, or 0, also for a last frame a PDF reader cannot show
 // (samples other than 8-bit, a lossless or hierarchical process). With
 // `profile` non-null, an embedded ICC profile (or null) is handed back there

@@ -32,11 +32,11 @@ struct DocumentSpec {
 // Creates output_path, which must not exist yet (a new file, never one
 // taken over), plans the object numbers and writes every object up to the
 // pages. 0 when the file could not be created or a write failed.
-int pdf_begin_document(const DocumentSpec* spec);
-void pdf_write_catalog(const DocumentSpec* spec);
+int pdf_begin_document(const DocumentSpec* document);
+void pdf_write_catalog(const DocumentSpec* document);
 void pdf_write_info(const WCHAR* title, const WCHAR* subject);
 void pdf_write_fonts(uint32_t font_flags);
-void pdf_write_pages(const DocumentSpec* spec);
+void pdf_write_pages(const DocumentSpec* document);
 // The name after /Default for a profile of `components` components.
 const char* pdf_default_space_name(int components);
 // The bytes of the profile that its stream holds.

@@ -55,9 +55,14 @@ static void release_tables(void) {
 }
 
 int pdf_begin_merged(const WCHAR* path) {
+    return pdf_begin_merged_on(open_file(path, GENERIC_WRITE, CREATE_NEW));
+}
+
+// The document is written front to back, never seeking, so `file` may be a pipe.
+int pdf_begin_merged_on(HANDLE file) {
     release_tables();
     pdf_writer.ok = 0;
-    pdf_writer.file = open_file(path, GENERIC_WRITE, CREATE_NEW);
+    pdf_writer.file = file;
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
     pdf_writer.bytes_written = 0;
     pdf_writer.ok = pdf_attach_grown_offsets();

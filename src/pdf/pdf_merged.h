@@ -11,6 +11,9 @@
 // Creates `path`, which must not exist yet, and writes the header. 0 when the
 // file could not be created.
 int pdf_begin_merged(const WCHAR* path);
+// The same on a handle already open for writing (standard output); the end
+// of the document closes it.
+int pdf_begin_merged_on(HANDLE file);
 // One page: the JPEG at image_path copied as its image, `content` drawing it,
 // `profile` (or null) its default colour space. A profile met before is
 // referred to, not written again: profiles are told apart by their bytes (a

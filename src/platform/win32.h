@@ -15,6 +15,16 @@
 inline void name_as_shown(LPWSTR name) {
     (void)name;
 }
+// A list file's name is UTF-8 text, its folders separated by '\' or '/' (the
+// core splits at '\' alone); 0 when it does not fit.
+inline int name_from_list(const char* bytes, int count, LPWSTR name, int capacity) {
+    int units = count == 0 ? 0 : MultiByteToWideChar(CP_UTF8, 0, bytes, count, name, capacity - 1);
+    if (units <= 0) return 0;
+    name[units] = 0;
+    for (int i = 0; i < units; ++i)
+        if (name[i] == L'/') name[i] = L'\\';
+    return 1;
+}
 #else
 #include "posix/win32_posix.h"
 #define WIDE(text) u##text

@@ -1,6 +1,8 @@
-// GetStdHandle and WriteConsoleW on POSIX: standard output and error, with
-// Windows-form text written in its POSIX form, so a path reads as typed.
+// GetStdHandle and WriteConsoleW on POSIX: standard input, output and error,
+// with Windows-form text written in its POSIX form, so a path reads as typed;
+// whether one is a terminal, and a clock for redrawing a line on one.
 #include <cerrno>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 
@@ -9,7 +11,7 @@
 
 // Handles are a descriptor plus one, as in the file calls.
 HANDLE GetStdHandle(DWORD which) {
-    int fd = which == STD_OUTPUT_HANDLE ? 1 : which == STD_ERROR_HANDLE ? 2 : -1;
+    int fd = which == STD_INPUT_HANDLE ? 0 : which == STD_OUTPUT_HANDLE ? 1 : which == STD_ERROR_HANDLE ? 2 : -1;
     if (fd < 0) return INVALID_HANDLE_VALUE;
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
 }
@@ -29,4 +31,16 @@ BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD writte
     }
     if (written != nullptr) *written = units;
     return TRUE;
+}
+
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+    if (mode != nullptr) *mode = 0;
+    if (console == INVALID_HANDLE_VALUE || console == nullptr) return FALSE;
+    return isatty(static_cast<int>(reinterpret_cast<intptr_t>(console) - 1)) ? TRUE : FALSE;
+}
+
+uint64_t GetTickCount64(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000 + static_cast<uint64_t>(now.tv_nsec) / 1000000;
 }

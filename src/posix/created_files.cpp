@@ -34,7 +34,11 @@ void posix_forget_created(const char* path) {
         if (slot.used && std::strcmp(slot.path, path) == 0) slot.used = 0;
 }
 
+// Files first, then folders (a temporary one holds standard input's copy):
+// rmdir of a file, or of a folder not yet empty, fails harmlessly.
 void posix_remove_created(void) {
     for (CreatedFile& slot : created)
         if (slot.used) unlink(slot.path);
+    for (CreatedFile& slot : created)
+        if (slot.used) rmdir(slot.path);
 }

@@ -5,5 +5,5 @@
 
 void posix_track_created(const char* path);
 void posix_forget_created(const char* path);
-// Safe inside a signal handler: unlinks every file still tracked.
+// Safe inside a signal handler: removes every file (then folder) still tracked.
 void posix_remove_created(void);

@@ -89,3 +89,11 @@ void name_as_shown(LPWSTR name) {
     }
     *to = 0;
 }
+
+int name_from_list(const char* bytes, int count, LPWSTR name, int capacity) {
+    if (count <= 0 || capacity < 1) return 0;
+    std::u16string wide = posix_name_to_wide(bytes, static_cast<size_t>(count));
+    if (wide.size() >= static_cast<size_t>(capacity)) return 0;
+    for (size_t i = 0; i <= wide.size(); ++i) name[i] = i < wide.size() ? wide[i] : 0;
+    return 1;
+}

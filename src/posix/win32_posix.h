@@ -38,6 +38,9 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define INVALID_FILE_SIZE (static_cast<DWORD>(-1))
 #define FILE_ATTRIBUTE_NORMAL 0x80u
 #define FILE_ATTRIBUTE_DIRECTORY 0x10u
+#define FILE_ATTRIBUTE_HIDDEN 0x2u           // a name that starts with a dot
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x400u  // a symbolic link
+#define MAX_PATH 260
 #define FILE_ATTRIBUTE_DEVICE 0x40u  // here: a FIFO, socket or device, anything but a file or folder
 #define FILE_TYPE_UNKNOWN 0x0000u
 #define FILE_TYPE_DISK 0x0001u
@@ -54,6 +57,7 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define ERROR_PATH_NOT_FOUND 3u
 #define ERROR_ACCESS_DENIED 5u
 #define ERROR_FILE_EXISTS 80u
+#define ERROR_ALREADY_EXISTS 183u
 #define ERROR_FILENAME_EXCED_RANGE 206u
 
 #define GENERIC_READ 0x80000000u
@@ -65,6 +69,7 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define MOVEFILE_REPLACE_EXISTING 1u
 #define BCRYPT_USE_SYSTEM_PREFERRED_RNG 0x00000002u
 
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
 #define STD_OUTPUT_HANDLE (static_cast<DWORD>(-11))
 #define STD_ERROR_HANDLE (static_cast<DWORD>(-12))
 
@@ -72,6 +77,29 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define MB_PRECOMPOSED 1u
 #define MB_OK 0u
 #define IDOK 1
+
+typedef struct {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME;
+
+// A folder entry: only the fields the core reads are filled.
+typedef struct {
+    DWORD dwFileAttributes;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    WCHAR cFileName[MAX_PATH];
+} WIN32_FIND_DATAW;
+
+typedef struct {
+    DWORD dwFileAttributes;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+} WIN32_FILE_ATTRIBUTE_DATA;
+
+typedef enum { GetFileExInfoStandard } GET_FILEEX_INFO_LEVELS;
 
 LPWSTR GetCommandLineW(void);
 
@@ -85,6 +113,14 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method);
 DWORD GetFileSize(HANDLE file, LPDWORD size_high);
 DWORD GetFileAttributesW(LPCWSTR path);
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID information);
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectoryW(LPCWSTR path);
+DWORD GetTempPathW(DWORD capacity, LPWSTR buffer);
+// Only "FOLDER\*": every entry of the folder, "." and ".." included.
+HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* entry);
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* entry);
+BOOL FindClose(HANDLE find);
 DWORD GetFileType(HANDLE file);
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
@@ -119,6 +155,9 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR source, int source_
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style);
 
 HANDLE GetStdHandle(DWORD which);
+// Succeeds only for a terminal (isatty); the mode itself is not used.
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+uint64_t GetTickCount64(void);
 // Windows-form text in its POSIX form: paths with '/', names as their bytes.
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD written, LPVOID reserved);
 
@@ -127,3 +166,7 @@ BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD writte
 // user sees for the name (the real character; U+FFFD for a byte that is not
 // UTF-8). On Windows a name is shown as it is stored.
 void name_as_shown(LPWSTR name);
+// A name read from a list file (bytes) as Windows-form text in `name`
+// (capacity units with the zero), exactly as a command-line argument would
+// be; 0 when it does not fit.
+int name_from_list(const char* bytes, int count, LPWSTR name, int capacity);

@@ -34,7 +34,7 @@ if [ "$mode" = setup ]; then
   wine() { WINEDEBUG=-all DISPLAY= "${KESTREL_WINE:-/usr/lib/wine/wine64}" "$@"; }
   sendto=$(wine winepath.exe -u "$(wine cmd.exe /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/SendTo
   # Send To entries: name, then the arguments the shortcut carries.
-  entries=("Kestrel|" "Kestrel (photos upright)|--auto-orient")
+  entries=("Kestrel|--recursive" "Kestrel (photos upright)|--recursive --auto-orient")
   # Version and icon of the installer and of the uninstaller it writes: the
   # program's icon images, at their four sizes.
   icons() { x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null | sed -nE 's/^ *("\\[0-7]{3}.*0x[0-9a-f]+L),.*/\1/p'; }
@@ -59,6 +59,7 @@ if [ "$mode" = setup ]; then
   # given to setup.exe, the scope the uninstaller is told, the registry root and
   # the install folder.
   wine_dir() { wine winepath.exe -u "$1" | tr -d '\r'; }
+  wine_windows_path() { wine winepath.exe -w "$1" | tr -d '\r'; }
   local_appdata=$(wine cmd.exe /c echo %LOCALAPPDATA% | tr -d '\r')
   scopes=("|AllUsers|HKLM|C:\\Program Files\\Kestrel"
           "/CurrentUser|CurrentUser|HKCU|$local_appdata\\Programs\\Kestrel")
@@ -95,12 +96,15 @@ if [ "$mode" = setup ]; then
 
     # Conversions as Send To starts them: the shortcut's arguments, then the
     # photos. A photo stored turned (orientation 6, 48 x 32) gets an upright
-    # page only through the upright entry.
+    # page only through the upright entry. A folder sent converts its photos.
     pages=()
+    mkdir -p album/inner && cp rgb.jpg album/inner/ && album=$(wine_windows_path album)
     for entry in "${entries[@]}"; do
       name=${entry%%|*} args=${entry#*|}
-      wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg orient-6.jpg
+      wine "$dir/kestrel.exe" $args gray.jpg rgb.jpg cmyk.jpg orient-6.jpg "$album"
       check_defaults "$mode_name: installed program through Send To '$name'"
+      [ -f album/inner/rgb.pdf ] && pass || fail "$mode_name: the folder sent through '$name' was not converted"
+      rm -f album/inner/rgb.pdf
       pages+=("$(pdfinfo orient-6.pdf 2>&1 | sed -n 's/^Page size: *//p')")
       rm -f orient-6.pdf
     done
@@ -149,14 +153,13 @@ elif [ "$mode" = deb ]; then
   echo "lintian: ${report:-no tags}"
   grep -q '^E:' <<<"$report" && fail "lintian errors" || pass
 
-  sudo=()
-  if ((EUID != 0)); then
-    if sudo -n true 2>/dev/null; then sudo=(sudo -n); else
-      echo "$checks passed, $failures failed; installing needs root or sudo"
-      [ "$failures" -eq 0 ] && exit 77 || exit 1
-    fi
+  # Root, or sudo that asks no password (a test cannot type one); else skipped.
+  if ((EUID != 0)) && ! sudo -n true 2>/dev/null; then
+    echo "$checks passed, $failures failed; installing needs root or sudo"
+    [ "$failures" -eq 0 ] && exit 77 || exit 1
   fi
-  apt() { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
+  source "$here/../../scripts/lib/install-missing"
+  apt() { as_root env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
   trap 'apt remove kestrel >/dev/null 2>&1; rm -rf "$work"' EXIT
   (cd "$(dirname "$deb")" && apt install "./$(basename "$deb")" >"$work/apt.log" 2>&1) && pass ||
     fail "apt-get install: $(tail -n 5 "$work/apt.log")"

@@ -86,5 +86,17 @@ qpdf --check book.pdf >/dev/null 2>&1 && [ "$(pdfinfo book.pdf | sed -n 's/^Page
   fail "merge: book.pdf is broken or not 5 pages"
 under_valgrind 1 --output none.pdf fake.jpg missing.jpg
 [ ! -e none.pdf ] && [ -z "$(ls ./~kestrel-* 2>/dev/null)" ] && pass || fail "merge: a file was left without a page"
+# 70 pages of 70 distinct embedded profiles (byte 100, reserved, differs):
+# the profile table grows past its first 64 entries.
+djpeg -pnm rgb.jpg > rgb.ppm
+for k in $(seq 0 69); do
+  { head -c 100 "$inputs/lstar-rgb.ICM"; printf "\\x$(printf %02x "$k")"; tail -c +102 "$inputs/lstar-rgb.ICM"; } \
+    > own.icc
+  cjpeg -icc own.icc rgb.ppm > "own-$k.jpg"
+done
+under_valgrind 0 -o own.pdf own-*.jpg
+[ ! -s messages.txt ] && qpdf --check own.pdf >/dev/null 2>&1 &&
+  [ "$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')" -eq 70 ] && pass ||
+  fail "merge: own.pdf is broken or has not 70 profile streams; messages $(cat messages.txt)"
 echo "valgrind: $checks checks passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -63,11 +63,11 @@ bool same_info(const ImageInfo& a, const ImageInfo& b) {
 const std::string FRAME = frame(48, 64, 3);
 const std::string PLAIN = SOI + FRAME + scan_and_end();
 
-TEST(ScanName, OnlyJpgAndJpegInAnyCaseAreOpened) {
-    for (const char* name : {"a.jpg", "b.JPG", "c.Jpeg", "d.jpeg", "e.tar.jpg"})
+TEST(ScanName, OnlyJpgJpegJpeAndJfifInAnyCaseAreOpened) {
+    for (const char* name : {"a.jpg", "b.JPG", "c.Jpeg", "d.jpeg", "e.tar.jpg", "f.JPE", "g.jfif"})
         EXPECT_FALSE(scan_bytes(PLAIN, true, name).profile_untouched) << name;
     // Rejected names are never opened: the profile pointer keeps its value.
-    for (const char* name : {"a.jpe", "b.jfif", "c.", "d", "e.jpgx", "f.jpg.png", "g.jpeg "}) {
+    for (const char* name : {"a.jp", "b.jfi", "c.", "d", "e.jpgx", "f.jpg.png", "g.jpeg "}) {
         ScanResult scan = scan_bytes(PLAIN, true, name);
         EXPECT_EQ(scan.result, 0) << name;
         EXPECT_TRUE(scan.info_untouched && scan.profile_untouched) << name;
@@ -451,7 +451,7 @@ TEST(ScanCorpus, NineChunkProfile) {
 // Camera and reference-library files all scan; damaged ones may fail, but
 // cleanly (the sanitizer build watches every read).
 TEST(ScanCorpus, OtherPeoplesFiles) {
-    if (!std::filesystem::exists(corpus() / "exif-samples")) GTEST_SKIP() << "no corpus";
+    if (!std::filesystem::exists(corpus() / "exif-samples")) GTEST_SKIP() << "no corpus at " << corpus().string();
     int scanned = 0;
     for (const char* folder : {"exif-samples", "libjpeg-turbo"}) {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus() / folder)) {

@@ -22,13 +22,16 @@ struct Shape {
     int shared_page;
     const char* profile_space;  // null: no profile
     bool subject;
+    // What the document then holds: its object count, and the object numbers of
+    // the page tree, the profile (0: none) and the first page, content and image.
+    int32_t objects = 0, tree = 0, profile = 0, first_page = 0, first_content = 0, first_image = 0;
 };
 
 PageSpec page(double width, double height, const std::string& label) {
-    PageSpec spec = {width, height, {}};
+    PageSpec record = {width, height, {}};
     WideString units = wide(label);
-    std::copy(units.begin(), units.end(), spec.label);
-    return spec;
+    std::copy(units.begin(), units.end(), record.label);
+    return record;
 }
 
 struct DocumentTest : ::testing::Test {
@@ -69,17 +72,19 @@ struct DocumentTest : ::testing::Test {
 };
 
 const Shape SHAPES[] = {
-    {"converter_with_profile", 0, 1, 1, 0, "RGB ", true},
-    {"converter_without_profile", 0, 1, 1, 0, nullptr, false},
-    {"several_pages_gray", 0, 3, 2, 0, "GRAY", true},
-    {"shared_page_cmyk", 0, 4, 1, 1, "CMYK", false},
-    {"no_images", 0, 2, 0, 0, nullptr, true},
-    {"latin_font", FONT_LATIN, 1, 1, 0, nullptr, false},
-    {"japanese_font", FONT_JAPANESE, 2, 3, 0, "GRAY", true},
-    {"both_fonts", FONT_LATIN | FONT_JAPANESE, 2, 2, 1, "RGB ", true},
-    {"other_font_bits", 0xF0u, 1, 1, 0, nullptr, true},
-    {"both_fonts_and_others", 0x17u, 12, 5, 0, "CMYK", false},
-    {"unknown_colour_space", 0, 1, 1, 0, "Lab ", true},
+    {"converter_with_profile", 0, 1, 1, 0, "RGB ", true, 7, 3, 4, 5, 6, 7},
+    {"converter_without_profile", 0, 1, 1, 0, nullptr, false, 6, 3, 0, 4, 5, 6},
+    {"several_pages_gray", 0, 3, 2, 0, "GRAY", true, 12, 3, 4, 5, 8, 11},
+    {"shared_page_cmyk", 0, 4, 1, 1, "CMYK", false, 13, 3, 4, 5, 9, 13},
+    {"no_images", 0, 2, 0, 0, nullptr, true, 7, 3, 0, 4, 6, 8},
+    {"latin_font", FONT_LATIN, 1, 1, 0, nullptr, false, 7, 4, 0, 5, 6, 7},
+    {"japanese_font", FONT_JAPANESE, 2, 3, 0, "GRAY", true, 14, 6, 7, 8, 10, 12},
+    {"both_fonts", FONT_LATIN | FONT_JAPANESE, 2, 2, 1, "RGB ", true, 14, 7, 8, 9, 11, 13},
+    {"other_font_bits", 0xF0u, 1, 1, 0, nullptr, true, 6, 3, 0, 4, 5, 6},
+    {"both_fonts_and_others", 0x17u, 12, 5, 0, "CMYK", false, 37, 7, 8, 9, 21, 33},
+    {"unknown_colour_space", 0, 1, 1, 0, "Lab ", true, 7, 3, 4, 5, 6, 7},
+    // 998 objects, the most a document may hold.
+    {"largest_document", 0, 1, 993, 0, nullptr, false, 998, 3, 0, 4, 5, 6},
 };
 
 struct DocumentShapes : DocumentTest, ::testing::WithParamInterface<Shape> {};
@@ -89,14 +94,9 @@ struct DocumentShapes : DocumentTest, ::testing::WithParamInterface<Shape> {};
 TEST_P(DocumentShapes, ObjectPlanAndCrossReference) {
     const Shape& shape = GetParam();
     std::string pdf = write(describe(shape));
-    int32_t fonts = ((shape.font_flags & 1) ? 1 : 0) + ((shape.font_flags & 2) ? 3 : 0);
-    int32_t with_profile = shape.profile_space != nullptr ? 1 : 0;
-    int32_t objects = 3 + fonts + with_profile + 2 * shape.page_count + shape.image_count;
     std::vector<std::string> bodies;
-    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, objects, &bodies));
-
-    int32_t tree = 3 + fonts;
-    int32_t first_page = tree + 1 + with_profile;
+    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, shape.objects, &bodies));
+    const int32_t tree = shape.tree, first_page = shape.first_page;
     EXPECT_EQ(bodies[1].find("<<\r/Type /Catalog\r/Pages " + std::to_string(tree) + " 0 R\r"), 0u);
     EXPECT_NE(bodies[1].find("/D [ " + std::to_string(first_page) + " 0 R /Fit ]"), std::string::npos);
     EXPECT_EQ(bodies[2].find("/Subject (") != std::string::npos, shape.subject);
@@ -109,7 +109,7 @@ TEST_P(DocumentShapes, ObjectPlanAndCrossReference) {
         char box[64];
         snprintf(box, sizeof box, "/MediaBox [ 0 0 %d.00 %d.50 ]", 100 + record, 200 + record);
         EXPECT_EQ(body.find("<<\r/Type /Page\r/Parent " + std::to_string(tree) + " 0 R\r/Contents " +
-                            std::to_string(first_page + shape.page_count + i) + " 0 R\r"),
+                            std::to_string(shape.first_content + i) + " 0 R\r"),
                   0u);
         EXPECT_NE(body.find(box), std::string::npos) << body;
         std::string label = std::to_string(i) + " << /P (" + utf16be("p" + std::to_string(record)) +
@@ -122,19 +122,19 @@ TEST_P(DocumentShapes, ObjectPlanAndCrossReference) {
               0u);
     std::string images = "/XObject <<";
     for (int32_t j = 0; j < shape.image_count; j++)
-        images += " /Im" + std::to_string(j) + " " + std::to_string(first_page + 2 * shape.page_count + j) + " 0 R";
+        images += " /Im" + std::to_string(j) + " " + std::to_string(shape.first_image + j) + " 0 R";
     EXPECT_NE(tree_body.find(images + " >>\r>>\r>>"), std::string::npos) << tree_body;
     EXPECT_EQ(tree_body.find("/Font <<") != std::string::npos, shape.font_flags != 0);
 
-    if (with_profile) {
+    if (shape.profile != 0) {
         const char* names[] = {"RGB", "Gray", "RGB", "RGB", "CMYK"};
         int n = icc_component_count(profile.get());
         EXPECT_NE(tree_body.find("/ColorSpace << /Default" + std::string(names[n]) + " [ /ICCBased " +
-                                 std::to_string(tree + 1) + " 0 R ] >>\r"),
+                                 std::to_string(shape.profile) + " 0 R ] >>\r"),
                   std::string::npos);
         std::string stream = "<< /N " + std::to_string(n) + " /Length 300 >>\rstream\r\n" +
                              held_bytes(profile.get()) + "\rendstream";
-        EXPECT_EQ(bodies[static_cast<size_t>(tree + 1)], stream);
+        EXPECT_EQ(bodies[static_cast<size_t>(shape.profile)], stream);
     } else {
         EXPECT_EQ(tree_body.find("/ColorSpace"), std::string::npos);
     }
@@ -193,22 +193,22 @@ TEST_F(DocumentTest, FontObjectsAndTheirEntries) {
         "/FontBBox [ -121 -137 996 859 ]\r/FontName /MSUIGothic\r/ItalicAngle 0\r/StemV 0\r>>";
     struct Case {
         uint32_t flags;
-        std::vector<std::string> font_objects;
+        std::vector<std::string> font_objects;  // objects 3 and on
         std::string entry;
+        int32_t objects, tree;
     } cases[] = {
-        {FONT_LATIN, {helvetica}, "/Font << /F0 3 0 R >>\r"},
-        {FONT_JAPANESE, {type0(4), cid(5), descriptor}, "/Font << /F0 3 0 R >>\r"},
-        {FONT_LATIN | FONT_JAPANESE, {helvetica, type0(5), cid(6), descriptor}, "/Font << /F0 3 0 R /F1 4 0 R >>\r"},
-        {0x8u, {}, "/Font << >>\r"},
+        {FONT_LATIN, {helvetica}, "/Font << /F0 3 0 R >>\r", 6, 4},
+        {FONT_JAPANESE, {type0(4), cid(5), descriptor}, "/Font << /F0 3 0 R >>\r", 8, 6},
+        {FONT_LATIN | FONT_JAPANESE, {helvetica, type0(5), cid(6), descriptor}, "/Font << /F0 3 0 R /F1 4 0 R >>\r", 9, 7},
+        {0x8u, {}, "/Font << >>\r", 5, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);
-        int32_t objects = 3 + static_cast<int32_t>(c.font_objects.size()) + 2;
         std::vector<std::string> bodies;
         std::string pdf = write(describe({"", c.flags, 1, 0, 0, nullptr, false}));
-        ASSERT_NO_FATAL_FAILURE(check_structure(pdf, objects, &bodies));
+        ASSERT_NO_FATAL_FAILURE(check_structure(pdf, c.objects, &bodies));
         for (size_t k = 0; k < c.font_objects.size(); k++) EXPECT_EQ(bodies[3 + k], c.font_objects[k]);
-        const std::string& tree = bodies[3 + c.font_objects.size()];
+        const std::string& tree = bodies[static_cast<size_t>(c.tree)];
         EXPECT_EQ(tree.find("<<\r/Type /Pages\r"), 0u);
         EXPECT_NE(tree.find("ImageC ]\r" + c.entry + "/XObject << >>\r>>\r>>"), std::string::npos) << tree;
     }
@@ -229,19 +229,9 @@ TEST_F(DocumentTest, EmptyTextsAndTheProfileHeldShortOfItsSizeField) {
     EXPECT_EQ(bodies[4].size(), 31u + 180u + 10u);
 }
 
-TEST_F(DocumentTest, LargestDocumentAndOneObjectTooMany) {
-    // 3 + 2 pages + 993 images: 998 objects, the most a document may hold.
-    Shape shape = {"", 0, 1, 993, 0, nullptr, false};
-    std::string pdf = write(describe(shape));
-    ASSERT_NO_FATAL_FAILURE(check_structure(pdf, 998, nullptr));
-    std::string missing;
-    std::string complaints = run_checkers(path, &missing);
-    if (missing.empty()) {
-        EXPECT_EQ(complaints, "");
-    }
-
-    shape.image_count = 994;
-    std::filesystem::remove(path);
+// The largest document (998 objects) is a row of SHAPES; one image more is too many.
+TEST_F(DocumentTest, OneObjectTooMany) {
+    Shape shape = {"", 0, 1, 994, 0, nullptr, false};
     EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
     EXPECT_EQ(finish_document(&document), 0);
     EXPECT_EQ(read_file(path).find("xref"), std::string::npos);
@@ -358,7 +348,8 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
     WideString good = wide_path(dir / "p.jpg"), bad = wide_path(dir / "bad.jpg");
     ProfileBlock shared_a = profile_block(described_profile("Alpha"));
     ProfileBlock shared_b = profile_block(described_profile("Beta"));
-    PageSpec spec = page(8, 8, "p.jpg");
+    PageSpec photo = page(8, 8, "p.jpg");
+    std::string missing;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pages);
         ASSERT_EQ(pdf_begin_merged(output.c_str()), 1);
@@ -369,7 +360,7 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
                                         : *letter == 'a' ? embedded.get()
                                         : *letter == 'x' ? nullptr
                                                          : shared_a.get();
-            int added = pdf_add_merged_page(&spec, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q",
+            int added = pdf_add_merged_page(&photo, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q",
                                             (*letter == '!' ? bad : good).c_str(), chosen, *letter != 'a');
             EXPECT_EQ(added, *letter == '!' ? 0 : 1);
             EXPECT_EQ(pdf_writer.ok, 1);
@@ -384,15 +375,13 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
         EXPECT_EQ(streams, static_cast<size_t>(c.streams));
         EXPECT_EQ(pdf.find("/Subject (" + utf16be("Alpha") + ")") != std::string::npos, c.subject);
         EXPECT_NE(pdf.find("/Count " + std::to_string(added_pages) + "\r"), std::string::npos);
-        std::string missing;
-        std::string complaints = run_checkers(path, &missing);
-        if (missing.empty()) {
-            EXPECT_EQ(complaints, "");
-        }
+        missing.clear();
+        EXPECT_EQ(run_checkers(path, &missing), "");
         std::filesystem::remove(path);
     }
     // The output must be new: an existing file is never taken over.
     write_file(path, "kept");
     EXPECT_EQ(pdf_begin_merged(output.c_str()), 0);
     EXPECT_EQ(read_file(path), "kept");
+    if (!missing.empty()) GTEST_SKIP() << "the documents went unchecked by " << missing;
 }

@@ -88,6 +88,10 @@ TEST(PosixText, MessageBoxIsOneLineOnStandardError) {
 // quote or backslash the tokenizer would act on, and shows as a UTF-8
 // terminal shows it (U+FFFD for a byte that is not UTF-8).
 TEST(PosixText, NamesRoundTripAndShowAsTyped) {
+    // Every byte that is not ASCII, none of them UTF-8 in this order.
+    std::string high_bytes, high_shown;
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        high_bytes += static_cast<char>(byte), high_shown += "\xef\xbf\xbd";
     const std::pair<std::string, std::string> names[] = {
         {"plain.jpg", "plain.jpg"},
         {"caf\xe9.jpg", "caf\xef\xbf\xbd.jpg"},
@@ -101,6 +105,7 @@ TEST(PosixText, NamesRoundTripAndShowAsTyped) {
         // block travels as its bytes, so it cannot be mistaken for an escape.
         {"\xed\xa0\x80.jpg", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd.jpg"},
         {"\xef\x80\xa2.jpg", "\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd.jpg"},
+        {high_bytes + ".jpg", high_shown + ".jpg"},
     };
     for (const auto& [bytes, shown] : names) {
         std::u16string text = posix_name_to_wide(bytes.data(), bytes.size());

@@ -1,0 +1,16 @@
+// Where a single-file PDF goes with --output-dir, the folders it needs, and
+// whether --update may leave it as it is.
+#pragma once
+
+#include "platform/win32.h"
+
+// DIR, a separator, then the input's path from `relative` on with its
+// extension replaced by ".pdf"; 0 when it would not fit PATH_BUFFER_UNITS.
+int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int relative, WCHAR* output);
+// Creates the missing folders on the way to the file `path`, outermost
+// first; 0 when one is neither there nor can be made.
+int make_parent_folders(const WCHAR* path);
+// 1 when `path` names a folder (a link to one too).
+int is_folder(const WCHAR* path);
+// 1 when `output` exists and was last written no earlier than `input`.
+int is_up_to_date(const WCHAR* input, const WCHAR* output);
