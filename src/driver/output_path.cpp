@@ -18,12 +18,25 @@ int make_output_path(const WCHAR* argument, WCHAR* output) {
     return 1;
 }
 
+// Random bytes drawn from the system a name's worth at a time, fetched eight
+// names ahead: one system call per eight files.
+static int next_random(unsigned char* random) {
+    static unsigned char pool[64];
+    static unsigned used = sizeof pool;
+    if (used == sizeof pool) {
+        if (!fill_random(pool, sizeof pool)) return 0;
+        used = 0;
+    }
+    for (int i = 0; i < 8; ++i) random[i] = pool[used++];
+    return 1;
+}
+
 int make_temporary_path(const WCHAR* output_path, WCHAR* temporary_path) {
     static const char letters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     const WCHAR* name = path_file_name(output_path);
     int folder = static_cast<int>(name - output_path);
     unsigned char random[8];
-    if (folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS || !fill_random(random, sizeof random)) return 0;
+    if (folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS || !next_random(random)) return 0;
     char ascii[TEMPORARY_NAME_UNITS] = "~kestrel-########.tmp";
     for (int i = 0; i < 8; ++i) ascii[9 + i] = letters[random[i] % 36];
     for (int i = 0; i < folder; ++i) temporary_path[i] = output_path[i];

@@ -68,11 +68,15 @@ static const char* reason_for(const Run* run, const Input* input) {
 }
 
 // A name that stands for a device or FIFO is never replaced by a PDF (a
-// folder refuses the final move by itself).
-static const char* output_refusal(const WCHAR* output_path) {
-    DWORD attributes = GetFileAttributesW(output_path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
-    return attributes & FILE_ATTRIBUTE_DEVICE ? "its PDF's name is not a regular file" : nullptr;
+// folder refuses the final move by itself; a link is replaced as a name).
+static const char* output_refusal(const FileIdentity* existing) {
+    return existing->attributes & FILE_ATTRIBUTE_DEVICE ? "its PDF's name is not a regular file" : nullptr;
+}
+
+// Remembers the PDF just written under output_path.
+static void remember_output(Run* run, const WCHAR* output_path) {
+    FileIdentity made;
+    if (file_identity(output_path, &made)) remember_written(&run->written, &made);
 }
 
 static void fail_input(Run* run, const Input* input, const char* reason) {
@@ -115,15 +119,17 @@ static void convert_alone(Run* run, const Input* input) {
     const char* problem = nullptr;
     if (input->too_long || !place_output(run, input, output_path, &problem))
         return fail_input(run, input, problem != nullptr ? problem : reason_for(run, input));
-    if (was_written(&run->written, output_path)) return fail_input(run, input, "its PDF was already written by this run");
+    FileIdentity existing;
+    const int exists = file_identity(output_path, &existing);
+    if (exists && was_written(&run->written, &existing))
+        return fail_input(run, input, "its PDF was already written by this run");
     // An up-to-date PDF counts as written: another image may not replace it.
-    if ((run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path))
-        return remember_written(&run->written, output_path);
-    const char* refusal = output_refusal(output_path);
-    if (refusal != nullptr) return fail_input(run, input, refusal);
+    if (exists && (run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path))
+        return remember_written(&run->written, &existing);
+    if (exists && output_refusal(&existing) != nullptr) return fail_input(run, input, output_refusal(&existing));
     if (!convert_image(input->path, output_path, &run->settings->convert))
         return fail_input(run, input, reason_for(run, input));
-    remember_written(&run->written, output_path);
+    remember_output(run, output_path);
     note_written(run, output_path);
 }
 
@@ -147,7 +153,8 @@ static void finish_document(Run* run) {
 static void convert_inputs(Run* run) {
     const int merging = run->settings->output[0] != 0;
     // A document that cannot even be begun ends the run with its one message.
-    const char* refusal = merging ? output_refusal(run->settings->output) : nullptr;
+    FileIdentity existing;
+    const char* refusal = merging && file_identity(run->settings->output, &existing) ? output_refusal(&existing) : nullptr;
     if (refusal != nullptr || (merging && !begin_merged_document(run->settings->output, run->temporary_path)))
         return fail(run, run->settings->output, refusal);
     begin_progress(&run->progress, run->settings);

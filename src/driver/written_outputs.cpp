@@ -1,56 +1,50 @@
-// A hash set of file identities, 16 bytes a slot and at most half full: a
-// few dozen bytes per output, whatever the number of files.
+// A hash set of the outputs' identities, mixed into 64 bits: two files of one
+// key would take 2^32 outputs to be likely, and a run holds some 11 to 21
+// bytes per output, whatever the number of files.
 #include "driver/written_outputs.h"
 
 #include <cstdlib>
 
-static uint64_t mix(const FileIdentity* identity) {
+// splitmix64's finish over volume and index; never 0, the empty slot.
+static uint64_t key_of(const FileIdentity* identity) {
     uint64_t x = identity->index ^ (uint64_t{identity->volume} << 32 | identity->volume);
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;  // splitmix64's finish
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
+    x ^= x >> 31;
+    return x != 0 ? x : 1;
 }
 
-static int is_empty(const FileIdentity* slot) {
-    return slot->volume == 0 && slot->index == 0;
+// The slot that holds `key`, or the empty one where it would go.
+static uint64_t* slot_of(const WrittenOutputs* outputs, uint64_t key) {
+    uint32_t at = static_cast<uint32_t>(key) & (outputs->capacity - 1);
+    while (outputs->slots[at] != 0 && outputs->slots[at] != key) at = (at + 1) & (outputs->capacity - 1);
+    return &outputs->slots[at];
 }
 
-// The slot that holds `identity`, or the empty one where it would go.
-static FileIdentity* slot_of(const WrittenOutputs* outputs, const FileIdentity* identity) {
-    uint32_t at = static_cast<uint32_t>(mix(identity)) & (outputs->capacity - 1);
-    for (;;) {
-        FileIdentity* slot = &outputs->slots[at];
-        if (is_empty(slot) || (slot->volume == identity->volume && slot->index == identity->index)) return slot;
-        at = (at + 1) & (outputs->capacity - 1);
-    }
+int was_written(const WrittenOutputs* outputs, const FileIdentity* identity) {
+    return outputs->count != 0 && *slot_of(outputs, key_of(identity)) != 0;
 }
 
-int was_written(const WrittenOutputs* outputs, const WCHAR* path) {
-    FileIdentity identity;
-    if (outputs->count == 0 || !file_identity(path, &identity) || is_empty(&identity)) return 0;
-    return !is_empty(slot_of(outputs, &identity));
-}
-
-// Doubles the table (from 64 slots) once it is half full; 0 when memory runs out.
+// Doubles the table (from 64 slots) once it is three quarters full; 0 when
+// memory runs out.
 static int make_room(WrittenOutputs* outputs) {
-    if (outputs->count < outputs->capacity / 2) return 1;
+    if (outputs->count < outputs->capacity / 4 * 3) return 1;
     WrittenOutputs grown = {nullptr, outputs->capacity == 0 ? 64u : outputs->capacity * 2, outputs->count};
     if (grown.capacity <= outputs->capacity) return 0;
-    grown.slots = static_cast<FileIdentity*>(calloc(grown.capacity, sizeof(FileIdentity)));
+    grown.slots = static_cast<uint64_t*>(calloc(grown.capacity, sizeof(uint64_t)));
     if (grown.slots == nullptr) return 0;
     for (uint32_t i = 0; i < outputs->capacity; ++i)
-        if (!is_empty(&outputs->slots[i])) *slot_of(&grown, &outputs->slots[i]) = outputs->slots[i];
+        if (outputs->slots[i] != 0) *slot_of(&grown, outputs->slots[i]) = outputs->slots[i];
     free(outputs->slots);
     *outputs = grown;
     return 1;
 }
 
-void remember_written(WrittenOutputs* outputs, const WCHAR* path) {
-    FileIdentity identity;
-    if (!file_identity(path, &identity) || is_empty(&identity) || !make_room(outputs)) return;
-    FileIdentity* slot = slot_of(outputs, &identity);
-    if (is_empty(slot)) ++outputs->count;
-    *slot = identity;
+void remember_written(WrittenOutputs* outputs, const FileIdentity* identity) {
+    if (!make_room(outputs)) return;
+    uint64_t* slot = slot_of(outputs, key_of(identity));
+    if (*slot == 0) ++outputs->count;
+    *slot = key_of(identity);
 }
 
 void release_written(WrittenOutputs* outputs) {

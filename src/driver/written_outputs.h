@@ -5,18 +5,17 @@
 #include <cstdint>
 
 #include "platform/files.h"
-#include "platform/win32.h"
 
-// An open-addressed table of identities; all zero is an empty slot.
+// An open-addressed set of 64-bit keys mixed from the identities (0 marks an
+// empty slot): 8 bytes a slot, at most three quarters full.
 struct WrittenOutputs {
-    FileIdentity* slots;
+    uint64_t* slots;
     uint32_t capacity;  // a power of two, or 0
     uint32_t count;
 };
 
-// 1 when `path` names a file this run wrote.
-int was_written(const WrittenOutputs* outputs, const WCHAR* path);
-// Remembers the file `path` names now; a name that cannot be asked is not
-// remembered.
-void remember_written(WrittenOutputs* outputs, const WCHAR* path);
+// 1 when the file was written by this run.
+int was_written(const WrittenOutputs* outputs, const FileIdentity* identity);
+// Remembers the file; nothing when memory runs out.
+void remember_written(WrittenOutputs* outputs, const FileIdentity* identity);
 void release_written(WrittenOutputs* outputs);

@@ -86,6 +86,7 @@ int file_identity(const WCHAR* path, FileIdentity* identity) {
     if (!known) return 0;
     identity->volume = information.dwVolumeSerialNumber;
     identity->index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    identity->attributes = information.dwFileAttributes;
     return 1;
 }
 

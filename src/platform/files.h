@@ -21,10 +21,12 @@ char* to_ansi_path(const WCHAR* path);
 // a disk: a pipe or device (a FIFO, a console, NUL) is refused at once.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
 
-// Which file a name stands for, whatever the name: its volume and index.
+// Which file a name stands for, whatever the name: its volume and index, and
+// what it is (FILE_ATTRIBUTE_ bits: a folder, a link, a device...).
 struct FileIdentity {
     uint32_t volume;
     uint64_t index;
+    uint32_t attributes;
 };
 // 0 when the name names nothing that can be asked (a link is asked about
 // itself, not its target).

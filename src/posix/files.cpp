@@ -41,9 +41,19 @@ static HANDLE handle_of(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
 }
 
+// The type of each file this stand-in opened, one more than GetFileType's
+// answer (0: not known), so that asking costs no second fstat.
+constexpr int OPENED_TYPES = 256;
+static unsigned char opened_types[OPENED_TYPES];
+static DWORD type_of(mode_t mode);
+
+// Handles that only ask about a name (access 0) lie far above any descriptor.
+constexpr intptr_t QUERY_HANDLE_BASE = intptr_t{1} << 40;
+
 static int fd_of(HANDLE handle) {
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return -1;
-    return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1);
+    intptr_t value = reinterpret_cast<intptr_t>(handle);
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || value >= QUERY_HANDLE_BASE) return -1;
+    return static_cast<int>(value - 1);
 }
 
 // Share mode 0. Only a lock that someone else holds refuses the file: a file
@@ -57,15 +67,32 @@ static bool lock_exclusively(int fd) {
     return result == 0 || errno != EWOULDBLOCK;
 }
 
-// Access 0 asks only about the file (GetFileInformationByHandle): the name
-// itself is opened, a link not followed, nothing locked.
+// Access 0 asks only about the file (GetFileInformationByHandle), which
+// needs no descriptor: such a handle holds what the name itself (a link, not
+// its target) was when it was opened.
+constexpr int QUERY_SLOTS = 4;
+static struct stat query_answers[QUERY_SLOTS];
+static int query_used[QUERY_SLOTS];
+
+static int query_slot(HANDLE handle) {
+    intptr_t slot = reinterpret_cast<intptr_t>(handle) - QUERY_HANDLE_BASE;
+    return slot >= 0 && slot < QUERY_SLOTS && query_used[slot] ? static_cast<int>(slot) : -1;
+}
+
 static HANDLE open_to_query(const std::string& path) {
-    int fd = open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) {
         set_error_from_errno();
         return INVALID_HANDLE_VALUE;
     }
-    return handle_of(fd);
+    for (int slot = 0; slot < QUERY_SLOTS; ++slot) {
+        if (query_used[slot]) continue;
+        query_used[slot] = 1;
+        query_answers[slot] = st;
+        return reinterpret_cast<HANDLE>(QUERY_HANDLE_BASE + slot);
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
 }
 
 static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mode,
@@ -118,6 +145,7 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
     if (mode == (O_RDONLY) && S_ISREG(st.st_mode)) cache_attach_reader(fd);
     // A pipe's reader should see each write as it comes, so only files buffer.
     if ((mode & O_ACCMODE) == O_WRONLY && S_ISREG(st.st_mode)) cache_attach_writer(fd);
+    if (fd < OPENED_TYPES) opened_types[fd] = static_cast<unsigned char>(type_of(st.st_mode) + 1);
     return handle_of(fd);
 }
 
@@ -194,19 +222,35 @@ DWORD GetFileAttributesW(LPCWSTR path) {
     return S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
 }
 
+static DWORD type_of(mode_t mode) {
+    if (S_ISREG(mode)) return FILE_TYPE_DISK;
+    if (S_ISFIFO(mode) || S_ISSOCK(mode)) return FILE_TYPE_PIPE;
+    return S_ISCHR(mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+}
+
 DWORD GetFileType(HANDLE file) {
-    struct stat st;
     int fd = fd_of(file);
+    if (fd >= 0 && fd < OPENED_TYPES && opened_types[fd] != 0) return opened_types[fd] - 1;
+    struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) return FILE_TYPE_UNKNOWN;
-    if (S_ISREG(st.st_mode)) return FILE_TYPE_DISK;
-    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return FILE_TYPE_PIPE;
-    return S_ISCHR(st.st_mode) ? FILE_TYPE_CHAR : FILE_TYPE_UNKNOWN;
+    return type_of(st.st_mode);
 }
 
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
     struct stat st;
+    int slot = query_slot(file);
     int fd = fd_of(file);
-    if (fd < 0 || information == nullptr || fstat(fd, &st) != 0) return FALSE;
+    if (information == nullptr) return FALSE;
+    if (slot >= 0)
+        st = query_answers[slot];
+    else if (fd < 0 || fstat(fd, &st) != 0)
+        return FALSE;
+    if (S_ISDIR(st.st_mode))
+        information->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    else if (S_ISLNK(st.st_mode))
+        information->dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
+    else
+        information->dwFileAttributes = S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
     const uint64_t device = static_cast<uint64_t>(st.st_dev);
     const uint64_t inode = static_cast<uint64_t>(st.st_ino);
     information->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));
@@ -228,11 +272,37 @@ NTSTATUS BCryptGenRandom(BCRYPT_ALG_HANDLE algorithm, PUCHAR buffer, ULONG count
 }
 
 BOOL CloseHandle(HANDLE handle) {
+    int slot = query_slot(handle);
+    if (slot >= 0) {
+        query_used[slot] = 0;
+        return TRUE;
+    }
     int fd = fd_of(handle);
     if (fd < 0) return FALSE;
     // The last bytes may meet a full disk here; the handle closes all the same.
     int flushed = cache_detach(fd);
+    if (fd < OPENED_TYPES) opened_types[fd] = 0;
     return close(fd) == 0 && flushed ? TRUE : FALSE;
+}
+
+// The process's umask and owner, read once: reading the umask means setting
+// it twice.
+struct ProcessOwner {
+    mode_t mask;
+    uid_t user;
+    gid_t group;
+};
+
+static const ProcessOwner* process_owner(void) {
+    static int known = 0;
+    static ProcessOwner owner;
+    if (!known) {
+        owner.mask = umask(0);
+        umask(owner.mask);
+        owner.user = geteuid(), owner.group = getegid();
+        known = 1;
+    }
+    return &owner;
 }
 
 // rename(2) replaces an existing file in one step, as MOVEFILE_REPLACE_EXISTING
@@ -245,14 +315,14 @@ static BOOL move_native(const std::string& from, const std::string& to, DWORD fl
     int exists = lstat(to.c_str(), &st) == 0;
     if (exists && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
     if (exists && S_ISREG(st.st_mode)) {
-        if (chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
-            // Not ours to give away: the mode alone is kept.
+        // A file of another owner (not ours to give away, unless we are root):
+        // the mode alone is kept where the owner cannot be.
+        const ProcessOwner* owner = process_owner();
+        if ((st.st_uid != owner->user || st.st_gid != owner->group) && chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
         }
         chmod(from.c_str(), st.st_mode & 0777);
     } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        chmod(from.c_str(), 0666 & ~mask);
+        chmod(from.c_str(), 0666 & ~process_owner()->mask);
     }
     if (rename(from.c_str(), to.c_str()) != 0) {
         set_error_from_errno();

@@ -125,8 +125,11 @@ DWORD GetFileType(HANDLE file);
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
 
-// The part of the Win32 record the stand-in fills: which volume, which file.
+// The part of the Win32 record the stand-in fills: what the file is, which
+// volume, which file.
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x400u
 struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
     DWORD dwVolumeSerialNumber;
     DWORD nFileIndexHigh;
     DWORD nFileIndexLow;
