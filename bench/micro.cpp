@@ -102,7 +102,7 @@ static void bm_scan_jpeg_profile(benchmark::State& state) {
 static void bm_convert_image(benchmark::State& state) {
     for (auto _ : state) {
         ConvertSettings settings = {};
-        for (int slot = 0; slot < PROFILE_SLOTS; ++slot) settings.profiles[slot] = profiles[slot];
+        for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = profiles[i];
         int ok = convert_image(small_path.c_str(), output_path.c_str(), &settings);
         if (!ok) state.SkipWithError("convert_image failed");
     }

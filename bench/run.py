@@ -6,6 +6,7 @@ import datetime
 import filecmp
 import os
 import re
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -428,9 +429,8 @@ def default_work():
 def main():
     parser = argparse.ArgumentParser(description="Times kestrel against its peers and cp.")
     parser.add_argument("--kestrel", required=True, help="the kestrel program to time")
-    parser.add_argument("--variant", action="append", default=[], metavar="NAME=PATH",
-                        help="another kestrel build timed beside it (NAME must start with kestrel-); "
-                             "options may follow PATH, e.g. kestrel-pdfa='build/kestrel --pdfa'")
+    parser.add_argument("--variant", action="append", default=[], metavar="NAME=PATH [OPTION...]",
+                        help="another kestrel build, or options, timed beside it (NAME must start with kestrel-)")
     parser.add_argument("--build-type", default="Release")
     parser.add_argument("--corpus", default=os.path.join(ROOT, "build", "bench-corpus"))
     parser.add_argument("--work", default=default_work(),
@@ -450,9 +450,8 @@ def main():
     args.tools = args.tools.split(",")
     args.variants = {"kestrel": [os.path.abspath(args.kestrel)]}
     for variant in args.variant:
-        # "NAME=PATH [OPTION...]": a build, or the same program with options.
-        name, command_line = variant.split("=", 1)
-        path, *options = command_line.split()
+        name, program = variant.split("=", 1)
+        path, *options = shlex.split(program)
         args.variants[name] = [os.path.abspath(path)] + options
         args.tools.append(name)
     if "kestrel" not in args.tools:

@@ -1,15 +1,21 @@
 // Fuzz target: next_argument over an arbitrary UTF-16 command line,
 // make_output_path and -o's temporary file name on the whole line and on each
 // argument, -o / --output found as an option with a value in both programs,
-// and each argument taken as the text of --title.
+// each argument taken as the text of --title,
+// and every argument as the value of each layout option, the page laid out
+// with the values taken.
 // On POSIX the input's bytes are also a file name, which must come back exactly.
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "driver/layout_values.h"
 #include "driver/next_argument.h"
 #include "driver/options.h"
 #include "driver/output_path.h"
+#include "driver/page_content.h"
+#include "driver/prepare_page.h"
 #include "pdf/pdf_metadata.h"
 #include "platform/path.h"
 #include "fuzz_input.h"
@@ -119,11 +125,57 @@ static void check_text_options(const WCHAR* token) {
         fuzz_require(settings->convert.metadata.title[i] == shown[i], "the title is the text as shown");
 }
 
+// The argument as each layout option's value: taken only within its limits,
+// kept in `layout` when it is.
+static void take_layout_values(const WCHAR* token, Settings* layout) {
+    static const WCHAR* const names[] = {WIDE("--page-size"), WIDE("--fit"), WIDE("--margin"), WIDE("--dpi")};
+    for (const WCHAR* name : names) {
+        std::unique_ptr<Settings> trial(new Settings(*layout));
+        trial->values_given = 0;
+        take_option(find_option(name, 0), token, trial.get());
+        if (trial->usage_error != nullptr) continue;
+        const LayoutSettings* taken = &trial->convert.layout;
+        for (double length : {taken->margin_pt, taken->sheet.width_pt, taken->sheet.height_pt})
+            fuzz_require(length >= 0.0 && length <= LARGEST_PAGE_PT, "lengths within limits");
+        fuzz_require(taken->dpi == 0.0 || (taken->dpi >= 1.0 && taken->dpi <= 65535.0), "a resolution within limits");
+        *layout = *trial;
+    }
+}
+
+// A picture of the input's size, density and orientation laid out with the
+// values taken: its page and content stream are numbers a PDF can hold.
+static void check_laid_out_page(const uint8_t* data, size_t size, Settings* layout) {
+    check_layout(layout);
+    if (size < 8 || layout->usage_error != nullptr) return;
+    ImageInfo info = {};
+    info.width = 1u + (data[0] | static_cast<uint32_t>(data[1]) << 8u);
+    info.height = 1u + (data[2] | static_cast<uint32_t>(data[3]) << 8u);
+    const double density = data[4] | static_cast<uint32_t>(data[5]) << 8u;
+    info.width_pt = density > 0.0 ? info.width * 72.0 / density : info.width;
+    info.height_pt = density > 0.0 ? info.height * 72.0 / density : info.height;
+    info.orientation = data[6] % 10u;
+    layout->convert.flags = data[7] & CONVERT_AUTO_ORIENT;
+    PageLayout page;
+    page_layout(&info, &layout->convert, &page);
+    char content[PAGE_CONTENT_BYTES];
+    fuzz_require(page_content(&info, layout->convert.flags, &page, 0, content, PAGE_CONTENT_BYTES) > 0,
+                 "the content stream fits its buffer");
+    fuzz_require(std::strstr(content, "nan") == nullptr && std::strstr(content, "inf") == nullptr,
+                 "the content stream holds numbers");
+    const PageSize* sheet = &layout->convert.layout.sheet;
+    const double across = page.page_width_pt, down = page.page_height_pt;
+    fuzz_require(std::isfinite(across) && std::isfinite(down) &&
+                     (sheet->width_pt == 0.0 || (across == sheet->width_pt && down == sheet->height_pt) ||
+                      (across == sheet->height_pt && down == sheet->width_pt)),
+                 "a finite page, the page size turned or not");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<WCHAR> line = fuzz_units(data, size);
     const WCHAR* end = line.data() + line.size() - 1;  // the terminating zero
     std::unique_ptr<WCHAR[]> token(new WCHAR[PATH_BUFFER_UNITS]);
     std::unique_ptr<WCHAR[]> plain_token(new WCHAR[PATH_BUFFER_UNITS]);
+    std::unique_ptr<Settings> layout(new Settings());
     // The naming takes any text, not only what fits a token.
     check_output_path(line.data(), line.size() - 1);
     check_temporary_path(line.data());
@@ -167,6 +219,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check_temporary_path(token.get());
         check_option(token.get());
         check_text_options(token.get());
+        take_layout_values(token.get(), layout.get());
     }
+    check_laid_out_page(data, size, layout.get());
     return 0;
 }

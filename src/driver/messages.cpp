@@ -58,8 +58,16 @@ int write_console_line(HANDLE console, const char* prefix, const WCHAR* text) {
 
 void report_usage_error(const Settings* settings) {
     if (!(settings->flags & RUN_POSIX)) {
-        // Windows has no standard error: the message box names the argument.
-        report_failure(settings, settings->bad_argument, nullptr);
+        // Windows has no standard error: the message box says what is wrong
+        // with which argument.
+        WCHAR text[PATH_BUFFER_UNITS + 96];
+        int n = 0;
+        for (const char* c = settings->usage_error; *c != 0 && n < 90; ++c) text[n++] = static_cast<WCHAR>(*c);
+        text[n++] = WIDE(':');
+        text[n++] = WIDE(' ');
+        for (const WCHAR* c = settings->bad_argument; *c != 0; ++c) text[n++] = *c;
+        text[n] = 0;
+        report_failure(settings, text, nullptr);
         return;
     }
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
@@ -89,6 +97,12 @@ int write_usage(HANDLE console) {
             std::strcat(line, option->value_name);
         }
         size_t width = std::strlen(line);
+        if (width > 26) {
+            // A long name and value: the help text starts on the next line.
+            write_ascii(console, line);
+            write_ascii(console, "\n");
+            width = 0;
+        }
         while (width < 28) line[width++] = ' ';
         line[width] = 0;
         ok &= write_ascii(console, line);

@@ -2,9 +2,14 @@
 // by the kind of value, never by the option, so a new option is a new row.
 #include "driver/options.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "driver/layout_values.h"
 #include "platform/path.h"
+
+// A help text's further lines start under its first.
+#define HELP_INDENT "\n                            "
 
 const OptionSpec option_table[] = {
     {"-o", "--output", OPTION_PDF_NAME, 0, 0, offsetof(Settings, output), "NAME.pdf",
@@ -25,6 +30,22 @@ const OptionSpec option_table[] = {
      "only the images whose PDF is missing or older"},
     {"-q", "--quiet", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_QUIET, 0, nullptr,
      "no progress line on a terminal"},
+    // Page layout: the JPEG unchanged, only the page and the matrix that places it.
+    {nullptr, "--page-size", OPTION_PAGE_SIZE, 0, 0, offsetof(Settings, convert.layout.sheet), "SIZE",
+     "every page SIZE: A3, A4, A5, B5, Letter, Legal, Tabloid,"
+     HELP_INDENT "or WxH in mm, cm, in or pt (210x297mm, 8.5x11in);"
+     HELP_INDENT "turned to match each picture, unless SIZE ends in"
+     HELP_INDENT "-portrait or -landscape (A4-portrait)"},
+    {nullptr, "--fit", OPTION_CHOICE, 0, 0, offsetof(Settings, convert.layout.fit), "into|fill|shrink",
+     "with --page-size, the picture centred: into (the"
+     HELP_INDENT "default), the whole picture as large as fits; fill,"
+     HELP_INDENT "the page covered, the overflow cut off; shrink, as"
+     HELP_INDENT "into but never larger than the picture's own size"},
+    {nullptr, "--margin", OPTION_LENGTH, 0, 0, offsetof(Settings, convert.layout.margin_pt), "LENGTH",
+     "a blank border of LENGTH (10mm, 0.5in) on every side"},
+    {nullptr, "--dpi", OPTION_RESOLUTION, 0, 0, offsetof(Settings, convert.layout.dpi), "N",
+     "N pixels per inch (1 to 65535) for every picture, in"
+     HELP_INDENT "place of its own resolution"},
     // --- PDF/A and document metadata
     {nullptr, "--pdfa", OPTION_CONVERT_FLAG, 0, CONVERT_PDFA, 0, nullptr,
      "write PDF/A-1b; refuse photos it cannot carry"},
@@ -88,6 +109,39 @@ void note_usage_error(Settings* settings, const char* what, const WCHAR* argumen
 
 static_assert(METADATA_TEXT_UNITS >= PATH_BUFFER_UNITS, "a text field holds any value");
 
+// The 1-based place of `value` among the words of `choices` ("a|b|c"), or 0.
+static uint32_t choice_number(const char* choices, const WCHAR* value) {
+    uint32_t number = 1;
+    for (const char* word = choices;; ++number) {
+        const WCHAR* at = value;
+        while (*word != 0 && *word != '|' && static_cast<unsigned char>(*word) == *at) ++word, ++at;
+        if ((*word == 0 || *word == '|') && *at == 0) return number;
+        while (*word != 0 && *word != '|') ++word;
+        if (*word++ == 0) return 0;
+    }
+}
+
+// A value read into its field by its kind; what is wrong with it, or null.
+// Only layout values are read so far, so the layout is checked as a whole
+// after each: the second of a margin and a page size may leave no room.
+static const char* read_value(const OptionSpec* option, const WCHAR* value, Settings* settings) {
+    char* field = reinterpret_cast<char*>(settings) + option->field;
+    const char* error = nullptr;
+    if (option->kind == OPTION_PAGE_SIZE) error = read_page_size(value, reinterpret_cast<PageSize*>(field));
+    if (option->kind == OPTION_LENGTH) error = read_length(value, reinterpret_cast<double*>(field));
+    if (option->kind == OPTION_RESOLUTION) error = read_resolution(value, reinterpret_cast<double*>(field));
+    if (option->kind == OPTION_CHOICE) {
+        uint32_t number = choice_number(option->value_name, value);
+        if (number == 0) {
+            static char not_a_choice[80];
+            snprintf(not_a_choice, sizeof not_a_choice, "not one of %s", option->value_name);
+            return not_a_choice;
+        }
+        *reinterpret_cast<uint32_t*>(field) = number;
+    }
+    return error != nullptr ? error : layout_conflict(&settings->convert.layout);
+}
+
 static void copy_value(WCHAR* field, const WCHAR* value) {
     int n = 0;
     while (value[n] != 0 && n < PATH_BUFFER_UNITS - 1) field[n] = value[n], ++n;
@@ -116,6 +170,14 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
             return note_usage_error(settings, "the output must be a name ending in .pdf", value);
         copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
         break;
+    case OPTION_PAGE_SIZE:
+    case OPTION_LENGTH:
+    case OPTION_RESOLUTION:
+    case OPTION_CHOICE: {
+        const char* error = read_value(option, value, settings);
+        if (error != nullptr) return note_usage_error(settings, error, value);
+        break;
+    }
     case OPTION_PATH: copy_value(reinterpret_cast<WCHAR*>(base + option->field), value); break;
     case OPTION_TEXT: {
         WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);

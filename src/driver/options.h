@@ -18,6 +18,10 @@ enum OptionKind {
     OPTION_CONVERT_FLAG,  // sets `bit` in ConvertSettings::flags
     OPTION_PDF_NAME,      // a name ending in ".pdf" ("-" too on POSIX), copied to the text at `field`
     OPTION_PATH,          // any file or folder name, copied to the text at `field`
+    OPTION_PAGE_SIZE,     // a page size, into the PageSize at `field`
+    OPTION_LENGTH,        // a number and a unit, into the points (double) at `field`
+    OPTION_RESOLUTION,    // dots per inch, into the double at `field`
+    OPTION_CHOICE,        // one of the words of value_name ("a|b|c"): 1 + its index, uint32_t
     OPTION_TEXT,          // any text XML can hold, copied as the user sees it to `field`
     OPTION_END_OF_OPTIONS,
 };

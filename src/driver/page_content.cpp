@@ -1,6 +1,7 @@
-// Page geometry for the eight EXIF orientations. The image is never touched:
-// the matrix that places it turns and mirrors it, so the page shows it as a
-// viewer that applies the orientation does.
+// The content stream for the eight EXIF orientations. The image is never
+// touched: the matrix that places it turns and mirrors it, so the page shows
+// it as a viewer that applies the orientation does, and `fill`'s overflow is
+// cut by a clipping path, not by cropping the JPEG.
 #include "driver/page_content.h"
 
 #include <cstdio>
@@ -9,7 +10,8 @@
 #include "driver/settings.h"
 
 // The matrix [a b c d e f] per orientation, as signs: a and b scale by the
-// image's width, c and d by its height, e by the page width, f by its height.
+// image's drawn width, c and d by its height, e by the width of the box it
+// is drawn in, f by that box's height.
 // The image's unit square lands on the page with its first row where a viewer
 // shows it.
 static const int ORIENTATION_MATRIX[9][6] = {
@@ -24,16 +26,13 @@ static const int ORIENTATION_MATRIX[9][6] = {
     {0, 1, -1, 0, 1, 0},   // 8: turned a quarter counter-clockwise
 };
 
-static uint32_t applied_orientation(const ImageInfo* info, uint32_t convert_flags) {
-    if (!(convert_flags & CONVERT_AUTO_ORIENT) || info->orientation > 8) return 0;
-    return info->orientation;
-}
-
-void page_size(const ImageInfo* info, uint32_t convert_flags, double* width_pt,
-               double* height_pt) {
-    const int quarter = applied_orientation(info, convert_flags) >= 5;
-    *width_pt = quarter ? info->height_pt : info->width_pt;
-    *height_pt = quarter ? info->width_pt : info->height_pt;
+// Appends `text`; 0 when it does not fit.
+static int append_text(char* content, int* length, int capacity, const char* text) {
+    const int added = static_cast<int>(std::strlen(text));
+    if (*length + added >= capacity) return 0;
+    std::memcpy(content + *length, text, static_cast<size_t>(added) + 1);
+    *length += added;
+    return 1;
 }
 
 // Appends one number: 0 exactly as "0", as the unturned stream always had it;
@@ -47,28 +46,28 @@ static int append_number(char* content, int* length, int capacity, double value)
         // A mirrored image a hundredth of a point wide: no negative zero.
         if (std::strcmp(text, " -0.00") == 0) std::strcpy(text, " 0.00");
     }
-    const int added = static_cast<int>(std::strlen(text));
-    if (*length + added >= capacity) return 0;
-    std::memcpy(content + *length, text, static_cast<size_t>(added) + 1);
-    *length += added;
-    return 1;
+    return append_text(content, length, capacity, text);
 }
 
-int page_content(const ImageInfo* info, uint32_t convert_flags, int image_index, char* content,
-                 int capacity) {
-    const int* signs = ORIENTATION_MATRIX[applied_orientation(info, convert_flags)];
-    double page_width = 0.0;
-    double page_height = 0.0;
-    page_size(info, convert_flags, &page_width, &page_height);
-    const double scales[6] = {info->width_pt, info->width_pt, info->height_pt,
-                              info->height_pt, page_width,    page_height};
+int page_content(const ImageInfo* info, uint32_t convert_flags, const PageLayout* layout,
+                 int image_index, char* content, int capacity) {
+    const uint32_t orientation = applied_orientation(info, convert_flags);
+    const int* signs = ORIENTATION_MATRIX[orientation];
+    // The image as stored is the turned box's other way round after a quarter turn.
+    const double image_width = orientation >= 5 ? layout->height : layout->width;
+    const double image_height = orientation >= 5 ? layout->width : layout->height;
+    const double scales[6] = {image_width, image_width, image_height, image_height, layout->width, layout->height};
+    const double offsets[6] = {0.0, 0.0, 0.0, 0.0, layout->x, layout->y};
+    const double clip[4] = {layout->clip_x, layout->clip_y, layout->clip_width, layout->clip_height};
     if (capacity < 2) return 0;
     std::strcpy(content, "q");
     int length = 1;
+    for (int i = 0; layout->clip && i < 4; ++i)
+        if (!append_number(content, &length, capacity, clip[i])) return 0;
+    if (layout->clip && !append_text(content, &length, capacity, " re W n")) return 0;
     for (int i = 0; i < 6; ++i)
-        if (!append_number(content, &length, capacity, signs[i] * scales[i])) return 0;
-    int tail = snprintf(content + length, static_cast<size_t>(capacity - length),
-                        " cm /Im%d Do Q", image_index);
-    if (tail < 0 || length + tail >= capacity) return 0;
-    return length + tail;
+        if (!append_number(content, &length, capacity, offsets[i] + signs[i] * scales[i])) return 0;
+    char tail[32];
+    snprintf(tail, sizeof tail, " cm /Im%d Do Q", image_index);
+    return append_text(content, &length, capacity, tail) ? length : 0;
 }

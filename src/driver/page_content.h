@@ -1,16 +1,13 @@
-// The page of one image: its size and the content stream that draws the image
-// on it, turned as its EXIF orientation says when the caller asks for it.
+// The content stream of one page: the unchanged image drawn where its layout
+// puts it, turned and mirrored as its applied EXIF orientation says.
 #pragma once
 
 #include <cstdint>
 
+#include "driver/page_layout.h"
 #include "jpeg/jpeg.h"
 
-// The page size in points: the image's, width and height swapped when the
-// orientation applied turns it a quarter.
-void page_size(const ImageInfo* info, uint32_t convert_flags, double* width_pt,
-               double* height_pt);
-// "q a b c d e f cm /ImN Do Q" drawing image `image_index` over the whole page
-// of page_size; its length, or 0 when it does not fit `capacity` bytes.
-int page_content(const ImageInfo* info, uint32_t convert_flags, int image_index, char* content,
-                 int capacity);
+// "q [x y w h re W n] a b c d e f cm /ImN Do Q" drawing image `image_index`;
+// its length, or 0 when it does not fit `capacity` bytes.
+int page_content(const ImageInfo* info, uint32_t convert_flags, const PageLayout* layout,
+                 int image_index, char* content, int capacity);

@@ -41,9 +41,12 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
     const IccProfile* own = prepared->embedded_profile;
     const int unnamed_space = own != nullptr && icc_component_count(own) == 0;
     prepared->profile = choose_profile(prepared, settings);
-    page_size(&prepared->info, settings->flags, &prepared->page.width_pt, &prepared->page.height_pt);
-    prepared->content_length =
-        page_content(&prepared->info, settings->flags, 0, prepared->content, PAGE_CONTENT_BYTES);
+    PageLayout layout;
+    page_layout(&prepared->info, settings, &layout);
+    prepared->page.width_pt = layout.page_width_pt;
+    prepared->page.height_pt = layout.page_height_pt;
+    prepared->content_length = page_content(&prepared->info, settings->flags, &layout, 0,
+                                            prepared->content, PAGE_CONTENT_BYTES);
     if (prepared->content_length == 0) {
         release_page(prepared);
         return 0;

@@ -3,6 +3,7 @@
 // any image is converted, so a profile serves the images named before it too.
 #include "driver/read_settings.h"
 
+#include "driver/layout_values.h"
 #include "driver/operands.h"
 #include "driver/options.h"
 #include "driver/profiles.h"
@@ -88,6 +89,7 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     }
     check_output(settings);
     check_combinations(settings, standard_inputs);
+    check_layout(settings);
     read_source_date(settings);
     return 1;
 }

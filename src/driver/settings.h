@@ -17,6 +17,22 @@ constexpr uint32_t CONVERT_EXIF_DATE = 4u;    // the creation date from the phot
 // The profile slots, by component count.
 enum ProfileSlot { GRAY_SLOT, RGB_SLOT, CMYK_SLOT, PROFILE_SLOTS };
 
+// Page layout (--page-size, --fit, --margin, --dpi): every field 0 when its
+// option is not given, and then the page is the picture's own size.
+enum SheetStand { SHEET_TURNS, SHEET_PORTRAIT, SHEET_LANDSCAPE };
+enum FitMode { FIT_NOT_GIVEN, FIT_INTO, FIT_FILL, FIT_SHRINK };  // --fit's words, in order
+struct PageSize {
+    double width_pt;
+    double height_pt;
+    uint32_t stand;  // SheetStand: turned to match each picture, or standing as named
+};
+struct LayoutSettings {
+    PageSize sheet;    // --page-size
+    uint32_t fit;      // FitMode
+    double margin_pt;  // --margin
+    double dpi;        // --dpi: pixels to points for every image, over the JFIF density
+};
+
 // What the conversion of one image needs; the same for every image of a run.
 struct ConvertSettings {
     uint32_t flags;  // CONVERT_ bits
@@ -25,6 +41,7 @@ struct ConvertSettings {
     IccProfile* profiles[PROFILE_SLOTS];
     // --title, --author, --subject, --keywords; SOURCE_DATE_EPOCH.
     DocumentMetadata metadata;
+    LayoutSettings layout;
 };
 
 // Run flags.
