@@ -49,7 +49,7 @@ constexpr uint32_t RUN_POSIX = 1u;    // the POSIX program: its own options and 
 constexpr uint32_t RUN_VERBOSE = 2u;  // each PDF written named on standard output
 constexpr uint32_t RUN_HELP = 4u;
 constexpr uint32_t RUN_VERSION = 8u;
-// Where the images come from and where their PDFs go (issue 24).
+// Where the images come from and where their PDFs go.
 constexpr uint32_t RUN_RECURSIVE = 16u;  // a folder stands for the JPEGs in its tree
 constexpr uint32_t RUN_NULL = 32u;       // --files-from names end in NUL, not newline
 constexpr uint32_t RUN_UPDATE = 64u;     // only images whose PDF is missing or older

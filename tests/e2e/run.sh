@@ -502,7 +502,7 @@ profiles=$(tr '\r' '\n' < same-hash.pdf | grep -a -c '^<< /N 3 /Length')
 [ $status -eq 0 ] && [ ! -s stderr.txt ] && [ "$profiles" -eq 3 ] && pass ||
   fail "merge, equal hashes past the copy budget: status $status, $profiles profile streams, want 3"
 
-# --- Issue 24: folders (-r), --output-dir, --update, --files-from; POSIX also
+# --- Folders (-r), --output-dir, --update, --files-from; POSIX also
 # standard input and output and the progress line. A tree with nested folders,
 # mixed-case extensions, hidden entries, a link loop and page2/page10.
 mkdir -p "$work/tree" && cd "$work/tree"
