@@ -11,7 +11,7 @@
 void begin_inputs(InputSource* source, const Settings* settings) {
     source->settings = settings;
     source->walk = OperandWalk{settings->operands, (settings->flags & RUN_POSIX) != 0, 0};
-    source->list_state = settings->files_from[0] == 0 ? 2 : 0;
+    source->list_state = settings->files_from[0] == 0 ? LIST_DONE : LIST_NOT_BEGUN;
     source->list = NameList{};
     source->folders = FolderWalk{};
     source->held[0] = 0;
@@ -33,19 +33,19 @@ static int next_name(InputSource* source, Input* input) {
             return 1;
         }
     }
-    if (source->list_state == 0) {
-        source->list_state = 1;
+    if (source->list_state == LIST_NOT_BEGUN) {
+        source->list_state = LIST_BEING_READ;
         if (!begin_name_list(&source->list, source->settings->files_from, source->settings->flags & RUN_NULL)) {
-            source->list_state = 2;
+            source->list_state = LIST_DONE;
             copy_path(input, source->settings->files_from);
             input->too_long = 1;  // reported under the list's name
             input->problem = "list cannot be read";
             return 1;
         }
     }
-    if (source->list_state == 1 && next_list_name(&source->list, input)) return 1;
-    if (source->list_state == 1) end_name_list(&source->list);
-    source->list_state = 2;
+    if (source->list_state == LIST_BEING_READ && next_list_name(&source->list, input)) return 1;
+    if (source->list_state == LIST_BEING_READ) end_name_list(&source->list);
+    source->list_state = LIST_DONE;
     return 0;
 }
 
@@ -73,8 +73,8 @@ int next_input(InputSource* source, Input* input) {
 void end_inputs(InputSource* source) {
     release_standard_input(source->held);
     end_folder_walk(&source->folders);
-    if (source->list_state == 1) end_name_list(&source->list);
-    source->list_state = 2;
+    if (source->list_state == LIST_BEING_READ) end_name_list(&source->list);
+    source->list_state = LIST_DONE;
 }
 
 long long count_inputs(const Settings* settings) {

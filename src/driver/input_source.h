@@ -10,10 +10,13 @@
 #include "driver/settings.h"
 #include "platform/win32.h"
 
+// Where --files-from stands.
+enum ListState { LIST_NOT_BEGUN, LIST_BEING_READ, LIST_DONE };
+
 struct InputSource {
     const Settings* settings;
     OperandWalk walk;  // the command line's operands, in order
-    int list_state;    // --files-from: 0 not begun, 1 being read, 2 done
+    int list_state;    // --files-from: a ListState
     NameList list;
     FolderWalk folders;              // -r: the folder being walked
     WCHAR held[PATH_BUFFER_UNITS];   // standard input's copy, while its image is converted
