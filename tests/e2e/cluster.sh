@@ -22,6 +22,10 @@ host=$1; shift; [ "$1" = -- ] && shift
 mkdir -p "$HOSTS/$host" && cd "$HOSTS/$host" && exec bash -c "$*"
 SSH
 chmod +x bin/ssh && export HOSTS=$work/hosts
+# parallel runs a remote command through $SHELL and keeps its state under
+# $HOME, which sshd and a login shell always set; a bare CI environment may
+# not, and then every batch does nothing.
+export SHELL=${SHELL:-/bin/bash} HOME=${HOME:-$work}
 pdfs() { find photos -name '*.pdf' -printf '%p %i %T@\n' | sort; }
 # The recipe: names NUL-separated, -X batches of 100, a job log to resume from.
 find "$work/photos" -type f -iname '*.jpg' -print0 > names
