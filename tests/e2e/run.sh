@@ -11,6 +11,7 @@ mode=$1
 program=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 inputs=$here/inputs
+source "$here/own_profiles.sh"
 expected=$here/expected
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -456,12 +457,7 @@ fi
 ls ./~kestrel-* >/dev/null 2>&1 && fail "merge, failed move: a temporary file was left: $(ls ./~kestrel-*)" || pass
 # Embedded profiles are told apart by their bytes. 70 pages, each with its own
 # profile (byte 100, reserved, differs): 70 streams, past the table's first 64.
-djpeg -pnm rgb.jpg > rgb.ppm
-for k in $(seq 0 69); do
-  { head -c 100 "$inputs/lstar-rgb.ICM"; printf "\\x$(printf %02x "$k")"; tail -c +102 "$inputs/lstar-rgb.ICM"; } \
-    > own.icc
-  cjpeg -icc own.icc rgb.ppm > "own-$k.jpg"
-done
+own_profile_photos 70
 kestrel -o own.pdf own-*.jpg 2> stderr.txt
 status=$?
 profiles=$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')

@@ -9,6 +9,7 @@ set -uo pipefail
 program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 inputs=$here/inputs
+source "$here/own_profiles.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-valgrind.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -88,12 +89,7 @@ under_valgrind 1 --output none.pdf fake.jpg missing.jpg
 [ ! -e none.pdf ] && [ -z "$(ls ./~kestrel-* 2>/dev/null)" ] && pass || fail "merge: a file was left without a page"
 # 70 pages of 70 distinct embedded profiles (byte 100, reserved, differs):
 # the profile table grows past its first 64 entries.
-djpeg -pnm rgb.jpg > rgb.ppm
-for k in $(seq 0 69); do
-  { head -c 100 "$inputs/lstar-rgb.ICM"; printf "\\x$(printf %02x "$k")"; tail -c +102 "$inputs/lstar-rgb.ICM"; } \
-    > own.icc
-  cjpeg -icc own.icc rgb.ppm > "own-$k.jpg"
-done
+own_profile_photos 70
 under_valgrind 0 -o own.pdf own-*.jpg
 [ ! -s messages.txt ] && qpdf --check own.pdf >/dev/null 2>&1 &&
   [ "$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')" -eq 70 ] && pass ||
