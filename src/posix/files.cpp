@@ -315,10 +315,10 @@ static BOOL move_native(const std::string& from, const std::string& to, DWORD fl
     int exists = lstat(to.c_str(), &st) == 0;
     if (exists && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
     if (exists && S_ISREG(st.st_mode)) {
-        // A file of another owner (not ours to give away, unless we are root):
-        // the mode alone is kept where the owner cannot be.
         const ProcessOwner* owner = process_owner();
-        if ((st.st_uid != owner->user || st.st_gid != owner->group) && chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
+        const int foreign = st.st_uid != owner->user || st.st_gid != owner->group;
+        if (foreign && chown(from.c_str(), st.st_uid, st.st_gid) != 0) {
+            // Not ours to give away (only root may): the mode alone is kept.
         }
         chmod(from.c_str(), st.st_mode & 0777);
     } else {
