@@ -39,9 +39,9 @@ static void check_profile(IccProfile* profile) {
 
 // --exif-date: a date found is a real calendar date and clock time, its
 // offset within a day.
-static void check_exif_date(const WCHAR* path) {
+static void check_exif_date(const WCHAR* path, const ImageInfo& info) {
     ExifDate date;
-    if (!jpeg_exif_date(path, &date)) return;
+    if (!jpeg_exif_date(path, &info, &date)) return;
     fuzz_require(date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 &&
                      date.day >= 1 && date.day <= 31,
                  "the date is a calendar date");
@@ -55,7 +55,6 @@ static void check_exif_date(const WCHAR* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const WCHAR* path = fuzz_write_input("input.jpg", data, size);
-    check_exif_date(path);
 
     static IccProfile not_set;
     ImageInfo with_profile = untouched_info();
@@ -88,6 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz_require(info.width_pt >= 0 && info.width_pt < 1e7 && info.height_pt >= 0 &&
                          info.height_pt < 1e7,
                      "the page size is within seven digits");
+        fuzz_require(info.exif_bytes == 0 || info.exif_at + info.exif_bytes <= size,
+                     "the EXIF segment lies inside the file");
+        check_exif_date(path, info);
     }
 
     // Both scans closed the file: an open without sharing succeeds at once.

@@ -28,7 +28,7 @@ static void take_creation_date(const WCHAR* input_path, const ConvertSettings* s
                                PreparedPage* prepared) {
     prepared->creation_date[0] = 0;
     ExifDate date;
-    if ((settings->flags & CONVERT_EXIF_DATE) && jpeg_exif_date(input_path, &date))
+    if ((settings->flags & CONVERT_EXIF_DATE) && jpeg_exif_date(input_path, &prepared->info, &date))
         pdf_format_exif_date(prepared->creation_date, sizeof prepared->creation_date, &date);
 }
 

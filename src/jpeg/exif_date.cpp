@@ -1,5 +1,5 @@
-// The photo's date for --exif-date: the first APP1 segment that starts
-// "Exif\0\0" read whole (at most 64 KB) and walked in memory, IFD0 to the
+// The photo's date for --exif-date: the first EXIF segment, where scan_jpeg
+// found it, read whole (at most 64 KB) and walked in memory, IFD0 to the
 // EXIF IFD (tag 0x8769) to DateTimeOriginal (0x9003, "YYYY:MM:DD HH:MM:SS")
 // and OffsetTimeOriginal (0x9011, "+HH:MM"). Only asked for with the option,
 // so the ordinary scan stays as it is. Every offset is the file's, checked
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "jpeg/tiff.h"
 #include "platform/files.h"
 
 static const uint32_t EXIF_IFD_TAG = 0x8769;
@@ -23,13 +24,11 @@ struct Tiff {
 };
 
 static uint32_t u16_at(const Tiff* tiff, uint64_t at) {
-    const unsigned char* b = tiff->bytes + at;
-    return tiff->big_endian ? uint32_t{b[0]} << 8 | b[1] : uint32_t{b[1]} << 8 | b[0];
+    return read_tiff_u16(tiff->bytes + at, tiff->big_endian);
 }
 
 static uint32_t u32_at(const Tiff* tiff, uint64_t at) {
-    return tiff->big_endian ? u16_at(tiff, at) << 16 | u16_at(tiff, at + 2)
-                            : u16_at(tiff, at + 2) << 16 | u16_at(tiff, at);
+    return read_tiff_u32(tiff->bytes + at, tiff->big_endian);
 }
 
 // The offset of the 12-byte entry of `tag` in the IFD at `ifd`, or 0.
@@ -84,11 +83,8 @@ static void read_offset(const char* t, ExifDate* date) {
 int exif_date_of_segment(const unsigned char* segment, uint32_t size, ExifDate* date) {
     *date = ExifDate{};
     if (size < 14 || memcmp(segment, "Exif\0\0", 6) != 0) return 0;
-    Tiff tiff = {segment + 6, size - 6u, 0};
-    if (memcmp(tiff.bytes, "MM\0*", 4) == 0)
-        tiff.big_endian = 1;
-    else if (memcmp(tiff.bytes, "II*\0", 4) != 0)
-        return 0;
+    Tiff tiff = {segment + 6, size - 6u, tiff_byte_order(segment + 6)};
+    if (tiff.big_endian < 0) return 0;
     const uint64_t pointer = find_entry(&tiff, u32_at(&tiff, 4), EXIF_IFD_TAG);
     if (pointer == 0) return 0;
     const uint64_t exif_ifd = u32_at(&tiff, pointer + 8);
@@ -99,43 +95,18 @@ int exif_date_of_segment(const unsigned char* segment, uint32_t size, ExifDate* 
     return 1;
 }
 
-static int read_bytes(HANDLE file, void* buffer, DWORD count) {
-    DWORD read = 0;
-    return ReadFile(file, buffer, count, &read, nullptr) && read == count;
-}
-
-// Marker by marker from the start of image to the first EXIF segment; the
-// segment's bytes after its length field go to `segment`. Its size, or 0.
-static uint32_t read_exif_segment(HANDLE file, unsigned char* segment) {
-    // The start of image where scan_jpeg finds it: a pair 0xFF x is taken
-    // whole, so 0xFF 0xFF 0xD8 does not count.
-    unsigned char pair[2];
-    do {
-        if (!read_bytes(file, pair, 1)) return 0;
-        if (pair[0] == 0xFF && !read_bytes(file, pair + 1, 1)) return 0;
-    } while (pair[0] != 0xFF || pair[1] != 0xD8);
-    for (;;) {
-        if (!read_bytes(file, pair, 2) || pair[0] != 0xFF) return 0;
-        while (pair[1] == 0xFF)
-            if (!read_bytes(file, &pair[1], 1)) return 0;
-        if (pair[1] == 0xD9 || pair[1] == 0xDA) return 0;
-        if (pair[1] == 0x01 || (pair[1] >= 0xD0 && pair[1] <= 0xD7)) continue;
-        unsigned char length_field[2];
-        if (!read_bytes(file, length_field, 2)) return 0;
-        const uint32_t length = (uint32_t{length_field[0]} << 8 | length_field[1]);
-        if (length < 2) return 0;
-        if (!read_bytes(file, segment, length - 2)) return 0;
-        if (pair[1] == 0xE1 && length - 2 >= 6 && memcmp(segment, "Exif\0\0", 6) == 0)
-            return length - 2;
-    }
-}
-
-int jpeg_exif_date(const WCHAR* path, ExifDate* date) {
+int jpeg_exif_date(const WCHAR* path, const ImageInfo* info, ExifDate* date) {
     *date = ExifDate{};
+    if (info->exif_bytes == 0 || info->exif_at > 0x7FFFFFFF) return 0;
     HANDLE file = open_file(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return 0;
     static unsigned char segment[65535];
-    const uint32_t size = read_exif_segment(file, segment);
+    const LONG at = static_cast<LONG>(info->exif_at);
+    DWORD got = 0;
+    const int read = SetFilePointer(file, at, nullptr, FILE_CURRENT) == info->exif_at &&
+                     ReadFile(file, segment, info->exif_bytes, &got, nullptr) &&
+                     got == info->exif_bytes;
     CloseHandle(file);
-    return size != 0 && exif_date_of_segment(segment, size, date);
+    // The segment is checked again ("Exif\0\0"): the file may have changed.
+    return read && exif_date_of_segment(segment, info->exif_bytes, date);
 }

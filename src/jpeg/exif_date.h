@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "jpeg/jpeg.h"
 #include "platform/win32.h"
 
 struct ExifDate {
@@ -12,8 +13,9 @@ struct ExifDate {
     int offset_minutes;  // east of UTC
 };
 
-// 1 with `date` filled from the first EXIF segment, 0 when the file has none
-// or no readable DateTimeOriginal (cameras write zeros for an unset clock).
-int jpeg_exif_date(const WCHAR* path, ExifDate* date);
+// 1 with `date` filled from the first EXIF segment, which scan_jpeg found
+// (`info`), 0 when the file has none or no readable DateTimeOriginal
+// (cameras write zeros for an unset clock).
+int jpeg_exif_date(const WCHAR* path, const ImageInfo* info, ExifDate* date);
 // The same from an EXIF segment's bytes after its length field.
 int exif_date_of_segment(const unsigned char* segment, uint32_t size, ExifDate* date);

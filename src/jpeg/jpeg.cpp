@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <cstring>
 
+#include "jpeg/tiff.h"
 #include "platform/files.h"
 #include "platform/path.h"
 
@@ -41,6 +42,8 @@ struct ScanState {
     int exif_seen;  // only the first EXIF segment counts
     uint32_t orientation;
     uint64_t start;  // of the start-of-image marker
+    uint64_t exif_at;  // the first EXIF segment's bytes after its length field
+    uint32_t exif_bytes;
 };
 
 // 1 when exactly `count` bytes were read.
@@ -61,16 +64,6 @@ static uint32_t read_u16(const unsigned char* bytes) {
     uint16_t value;
     memcpy(&value, bytes, sizeof value);
     return ntohs(value);
-}
-
-// TIFF numbers come in either byte order.
-static uint32_t read_tiff_u16(const unsigned char* bytes, int big_endian) {
-    return big_endian ? uint32_t{bytes[0]} << 8 | bytes[1] : uint32_t{bytes[1]} << 8 | bytes[0];
-}
-
-static uint32_t read_tiff_u32(const unsigned char* bytes, int big_endian) {
-    return big_endian ? read_tiff_u16(bytes, 1) << 16 | read_tiff_u16(bytes + 2, 1)
-                      : read_tiff_u16(bytes + 2, 0) << 16 | read_tiff_u16(bytes, 0);
 }
 
 // Reads one byte at a time up to and including the pair 0xFF 0xD8, whose
@@ -134,13 +127,8 @@ static int read_app0(ScanState* scan) {
 // orientation 0. 0 when a read fails, with `*at` where the file stands.
 static int read_orientation(ScanState* scan, const unsigned char* tiff, int64_t length,
                             int64_t* at) {
-    int big_endian;
-    if (memcmp(tiff, "MM\0*", 4) == 0)
-        big_endian = 1;
-    else if (memcmp(tiff, "II*\0", 4) == 0)
-        big_endian = 0;
-    else
-        return 1;
+    const int big_endian = tiff_byte_order(tiff);
+    if (big_endian < 0) return 1;
     const int64_t ifd = 8 + int64_t{read_tiff_u32(tiff + 4, big_endian)};
     if (ifd + 2 > length) return 1;
     unsigned char count_field[2];
@@ -169,12 +157,13 @@ static int read_app1(ScanState* scan) {
     if (!read_bytes(scan->file, length_field, sizeof length_field)) return 0;
     const int64_t length = read_u16(length_field);
     int64_t at = 2;
+    int exif_here = 0;
     if (!scan->exif_seen && length >= 8) {
         unsigned char identifier[6];
         if (!read_bytes(scan->file, identifier, sizeof identifier)) return 0;
         at = 8;
         if (memcmp(identifier, "Exif\0\0", 6) == 0) {
-            scan->exif_seen = 1;
+            scan->exif_seen = exif_here = 1;
             unsigned char tiff[8];
             if (length >= 16) {
                 if (!read_bytes(scan->file, tiff, sizeof tiff)) return 0;
@@ -183,7 +172,15 @@ static int read_app1(ScanState* scan) {
             }
         }
     }
-    return move_by(scan->file, length - at);
+    // The move's answer, the segment's end, tells where it stands in the file.
+    const LONG rest = static_cast<LONG>(length - at);
+    const DWORD end = SetFilePointer(scan->file, rest, nullptr, FILE_CURRENT);
+    if (end == INVALID_SET_FILE_POINTER) return 0;
+    if (exif_here) {
+        scan->exif_bytes = static_cast<uint32_t>(length - 2);
+        scan->exif_at = end - scan->exif_bytes;
+    }
+    return 1;
 }
 
 // One ICC chunk, its 16 header bytes already read; the file stands at its
@@ -271,6 +268,8 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
     info->thumb_height = scan->thumb_height;
     info->orientation = scan->orientation;
     info->start = scan->start;
+    info->exif_at = scan->exif_at;
+    info->exif_bytes = scan->exif_bytes;
     double x_per_inch = 0.0;
     double y_per_inch = 0.0;
     if (scan->units == 1) {

@@ -17,6 +17,10 @@ struct ImageInfo {
     uint32_t thumb_height;
     uint32_t orientation;  // EXIF 1-8, or 0 when absent, unreadable or out of range
     uint64_t start;        // where the start-of-image marker stands: the JPEG begins there
+    // The first EXIF segment: where its bytes after the length field stand
+    // ("Exif\0\0" first), and how many there are; 0 bytes when there is none.
+    uint64_t exif_at;
+    uint32_t exif_bytes;
 };
 
 // 1 for a name whose extension is .jpg, .jpeg, .jpe or .jfif in any letter case.

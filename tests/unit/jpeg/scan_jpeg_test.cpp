@@ -490,8 +490,10 @@ TEST(ScanExif, DateTimeOriginal) {
         {"exif-date-unset.jpg", 0, {}}, {"exif-big-endian.jpg", 0, {}},
     };
     for (const auto& c : cases) {
+        const auto path = wide_path(std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file);
+        ImageInfo info;
         ExifDate date;
-        EXPECT_EQ(jpeg_exif_date(wide_path(std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file).c_str(), &date), c.found) << c.file;
+        EXPECT_EQ(scan_jpeg(path.c_str(), &info, nullptr) && jpeg_exif_date(path.c_str(), &info, &date), c.found) << c.file;
         EXPECT_TRUE(!c.found || memcmp(&date, &c.date, sizeof date) == 0) << c.file;
     }
 }
