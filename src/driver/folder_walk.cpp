@@ -8,6 +8,7 @@
 #include "driver/input_source.h"
 #include "driver/natural_order.h"
 #include "jpeg/jpeg.h"
+#include "platform/path.h"
 
 static int is_dot_entry(const WCHAR* name) {
     return name[0] == WIDE('.') && (name[1] == 0 || (name[1] == WIDE('.') && name[2] == 0));
@@ -111,10 +112,7 @@ static int enter_folder(FolderWalk* walk) {
 }
 
 int begin_folder_walk(FolderWalk* walk, const WCHAR* folder) {
-    int n = 0;
-    while (folder[n] != 0) walk->path[n] = folder[n], ++n;
-    walk->path[n] = 0;
-    walk->root_length = n;
+    walk->root_length = copy_text(walk->path, folder, PATH_BUFFER_UNITS);
     walk->depth = 0;
     if (enter_folder(walk)) return 1;
     end_folder_walk(walk);
@@ -122,8 +120,7 @@ int begin_folder_walk(FolderWalk* walk, const WCHAR* folder) {
 }
 
 static void take_path(const FolderWalk* walk, Input* input, int fits, const char* problem) {
-    int n = 0;
-    while ((input->path[n] = walk->path[n]) != 0) ++n;
+    copy_text(input->path, walk->path, PATH_BUFFER_UNITS);
     input->too_long = !fits || problem != nullptr;
     input->problem = fits ? problem : nullptr;
     input->relative = walk->root_length;

@@ -18,11 +18,6 @@ void begin_inputs(InputSource* source, const Settings* settings) {
     source->counting = 0;
 }
 
-static void copy_path(Input* input, const WCHAR* path) {
-    int n = 0;
-    while ((input->path[n] = path[n]) != 0) ++n;
-}
-
 // The next name of the command line or the list, as it was given.
 static int next_name(InputSource* source, Input* input) {
     input->standard_input = 0;
@@ -37,7 +32,7 @@ static int next_name(InputSource* source, Input* input) {
         source->list_state = LIST_BEING_READ;
         if (!begin_name_list(&source->list, source->settings->files_from, source->settings->flags & RUN_NULL)) {
             source->list_state = LIST_DONE;
-            copy_path(input, source->settings->files_from);
+            copy_text(input->path, source->settings->files_from, PATH_BUFFER_UNITS);
             input->too_long = 1;  // reported under the list's name
             input->problem = "list cannot be read";
             return 1;
@@ -58,7 +53,7 @@ int next_input(InputSource* source, Input* input) {
         if (input->standard_input && !source->counting) {
             input->too_long = !hold_standard_input(source->held);
             input->problem = input->too_long ? "cannot be copied" : nullptr;
-            copy_path(input, source->held);
+            copy_text(input->path, source->held, PATH_BUFFER_UNITS);
             return 1;
         }
         if (input->too_long || !(source->settings->flags & RUN_RECURSIVE) || !is_folder(input->path)) return 1;

@@ -102,9 +102,7 @@ const OptionSpec* find_option_with_value(const WCHAR* argument, int posix, const
 void note_usage_error(Settings* settings, const char* what, const WCHAR* argument) {
     if (settings->usage_error != nullptr) return;
     settings->usage_error = what;
-    int n = 0;
-    while (argument[n] != 0 && n < PATH_BUFFER_UNITS - 1) settings->bad_argument[n] = argument[n], ++n;
-    settings->bad_argument[n] = 0;
+    copy_text(settings->bad_argument, argument, PATH_BUFFER_UNITS);
 }
 
 static_assert(METADATA_TEXT_UNITS >= PATH_BUFFER_UNITS, "a text field holds any value");
@@ -142,12 +140,6 @@ static const char* read_value(const OptionSpec* option, const WCHAR* value, Sett
     return error != nullptr ? error : layout_conflict(&settings->convert.layout);
 }
 
-static void copy_value(WCHAR* field, const WCHAR* value) {
-    int n = 0;
-    while (value[n] != 0 && n < PATH_BUFFER_UNITS - 1) field[n] = value[n], ++n;
-    field[n] = 0;
-}
-
 void take_option(const OptionSpec* option, const WCHAR* value, Settings* settings) {
     char* base = reinterpret_cast<char*>(settings);
     if (option->value_name != nullptr) {
@@ -168,7 +160,7 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
         if (!same_text_ignoring_ascii_case(path_extension(value), WIDE(".pdf")) &&
             !((settings->flags & RUN_POSIX) && is_standard_stream(value)))
             return note_usage_error(settings, "the output must be a name ending in .pdf", value);
-        copy_value(reinterpret_cast<WCHAR*>(base + option->field), value);
+        copy_text(reinterpret_cast<WCHAR*>(base + option->field), value, PATH_BUFFER_UNITS);
         break;
     case OPTION_PAGE_SIZE:
     case OPTION_LENGTH:
@@ -178,10 +170,10 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
         if (error != nullptr) return note_usage_error(settings, error, value);
         break;
     }
-    case OPTION_PATH: copy_value(reinterpret_cast<WCHAR*>(base + option->field), value); break;
+    case OPTION_PATH: copy_text(reinterpret_cast<WCHAR*>(base + option->field), value, PATH_BUFFER_UNITS); break;
     case OPTION_TEXT: {
         WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
-        copy_value(field, value);
+        copy_text(field, value, PATH_BUFFER_UNITS);
         name_as_shown(field);  // as typed: no escapes, '/' on POSIX
         // The XMP packet of --pdfa must say what the dictionary says.
         if (pdf_xml_text(nullptr, 0, field) < 0)

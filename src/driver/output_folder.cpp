@@ -5,11 +5,11 @@
 
 #include "driver/next_argument.h"
 #include "driver/output_path.h"
+#include "platform/path.h"
 
 int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int relative, WCHAR* output) {
     WCHAR joined[PATH_BUFFER_UNITS];
-    int n = 0;
-    while (folder[n] != 0 && n < PATH_BUFFER_UNITS - 1) joined[n] = folder[n], ++n;
+    int n = copy_text(joined, folder, PATH_BUFFER_UNITS);
     if (n > 0 && joined[n - 1] != WIDE('\\') && n < PATH_BUFFER_UNITS - 1) joined[n++] = WIDE('\\');
     for (const WCHAR* part = input_path + relative; *part != 0; ++part) {
         if (n == PATH_BUFFER_UNITS - 1) return 0;

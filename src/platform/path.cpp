@@ -32,6 +32,13 @@ WCHAR* path_extension(WCHAR* path) {
     return const_cast<WCHAR*>(path_extension(static_cast<const WCHAR*>(path)));
 }
 
+int copy_text(WCHAR* to, const WCHAR* from, int capacity) {
+    int n = 0;
+    while (from[n] != 0 && n < capacity - 1) to[n] = from[n], ++n;
+    to[n] = 0;
+    return n;
+}
+
 static WCHAR fold_ascii(WCHAR c) {
     if (c >= WIDE('A') && c <= WIDE('Z')) return static_cast<WCHAR>(c - WIDE('A') + WIDE('a'));
     return c;

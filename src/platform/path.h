@@ -1,4 +1,5 @@
-// Taking a wide Windows-form path apart: only the backslash separates folders.
+// Taking a wide Windows-form path apart (only the backslash separates
+// folders), and copying one into a buffer of fixed size.
 #pragma once
 
 #include "platform/win32.h"
@@ -11,6 +12,10 @@ WCHAR* path_file_name(WCHAR* path);
 // null for null.
 const WCHAR* path_extension(const WCHAR* path);
 WCHAR* path_extension(WCHAR* path);
+
+// Copies `from` into `to`, which holds `capacity` units with the terminating
+// zero, cut to fit; the units copied.
+int copy_text(WCHAR* to, const WCHAR* from, int capacity);
 
 // Whole-string comparison that folds only the ASCII letters A-Z, whatever the locale.
 bool same_text_ignoring_ascii_case(const WCHAR* a, const WCHAR* b);
