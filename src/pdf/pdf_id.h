@@ -1,6 +1,5 @@
-// The document's /ID: a hash of the bytes written before the trailer (of an
-// image, its first and last few KiB), kept as the bytes go out, so it follows
-// from the content and costs no re-read.
+// The document's /ID: a hash of every byte written before the trailer, kept
+// as the bytes go out, so it follows from the content and costs no re-read.
 #pragma once
 
 #include <cstddef>

@@ -37,17 +37,7 @@ void pdf_write_bytes(const void* data, uint32_t length) {
     }
     // The count grows whether or not the write succeeded.
     pdf_writer.bytes_written += length;
-    if (pdf_writer.archive) pdf_hash_piece(data, length);
-}
-
-void pdf_hash_piece(const void* data, uint32_t length) {
-    // Of a long piece (a profile, an image) its length, which the dictionary
-    // before it holds, and its ends: hashing every byte of a photo would cost
-    // more than copying it.
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    if (length <= 2 * PDF_ID_END_BYTES) return pdf_hash_bytes(&pdf_writer.hash, bytes, length);
-    pdf_hash_bytes(&pdf_writer.hash, bytes, PDF_ID_END_BYTES);
-    pdf_hash_bytes(&pdf_writer.hash, bytes + length - PDF_ID_END_BYTES, PDF_ID_END_BYTES);
+    if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, data, length);
 }
 
 void pdf_begin_bytes(void) {

@@ -80,9 +80,4 @@ int pdf_end_document(void);
 // Hands `length` bytes to the output file under the write rule: a failed
 // write clears ok; bytes_written grows by length either way.
 void pdf_write_bytes(const void* data, uint32_t length);
-// Bytes at each end of a long piece that the document's /ID is computed from.
-constexpr uint32_t PDF_ID_END_BYTES = 1024;
-// A piece of an archive's bytes into the hash behind /ID: all of a short
-// one, the ends of a long one.
-void pdf_hash_piece(const void* data, uint32_t length);
 

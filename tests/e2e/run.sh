@@ -545,8 +545,20 @@ if [ "$mode" = posix ]; then
   script -qc "$program -r photos" /dev/null > tty.txt < /dev/null
   grep -q '1 of 7 images' tty.txt && [ "$(tail -c 1 tty.txt)" = $'\r' ] && pass || fail "progress: $(od -c tty.txt | head -3)"
   script -qc "$program -q -r photos" /dev/null > tty.txt < /dev/null
+  script -qc "$program photos/page10.jpg" /dev/null >> tty.txt < /dev/null
   kestrel -r photos 2> stderr.txt | cat
-  [ ! -s tty.txt ] && [ ! -s stderr.txt ] && pass || fail "progress: shown with -q or in a pipe"
+  [ ! -s tty.txt ] && [ ! -s stderr.txt ] && pass || fail "progress: shown with -q, for one image or in a pipe"
+  # Standard input's copy leaves nothing in TMPDIR: converted, refused, or
+  # the run ended by a signal while it reads.
+  mkdir own-tmp && cp "$inputs/notes.txt" .
+  cat a.jpg | TMPDIR=$PWD/own-tmp "$program" -o - - > /dev/null 2>&1
+  TMPDIR=$PWD/own-tmp "$program" -o - - < notes.txt > /dev/null 2>&1
+  mkfifo slow-stdin
+  TMPDIR=$PWD/own-tmp "$program" -o - - < slow-stdin > /dev/null 2>&1 &
+  pid=$! && exec 3> slow-stdin && cat a.jpg >&3
+  for _ in $(seq 500); do [ -n "$(find own-tmp -type f)" ] && break; sleep 0.01; done
+  kill -s TERM $pid; wait $pid; exec 3>&-
+  [ -z "$(ls -A own-tmp)" ] && pass || fail "standard input: TMPDIR holds $(find own-tmp)"
 fi
 # --- Nothing lost: each case is the smallest that once destroyed a photo, a
 # PDF or a profile, or reported a failure as success. What must stay is
@@ -610,6 +622,8 @@ if [ "$mode" = posix ]; then
     env --default-signal "$program" huge.jpg 2>/dev/null &
     pid=$!
     for _ in $(seq 1000); do [ -s "$(ls ./~kestrel-* 2>/dev/null | head -n 1)" ] && break; sleep 0.01; done
+    # Private while it is written, whatever the umask: it may replace a private PDF.
+    [ "$(stat -c %a ./~kestrel-* 2>/dev/null)" = 600 ] && pass || fail "kill -$signal: temporary file mode $(stat -c %a ./~kestrel-*)"
     kill -s $signal $pid && wait $pid
     [ "$(cat huge.pdf)" = "an older PDF" ] && pass || fail "kill -$signal: huge.pdf changed"
     if [ $signal = KILL ]; then
@@ -646,6 +660,14 @@ Kestrel Error: pipe.jpg: its PDF's name is not a regular file" ] && [ -p pipe.pd
   kestrel -o book.pdf a.jpg 2>/dev/null && kestrel private.jpg 2>/dev/null
   [ "$(stat -c %a book.pdf) $(stat -c %a private.pdf)" = "600 640" ] && pass ||
     fail "modes: book.pdf $(stat -c %a book.pdf), private.pdf $(stat -c %a private.pdf)"
+  # A new PDF gets what the umask leaves of 0666, alone and with -o.
+  for mask in 022 077; do
+    rm -f new.pdf new-book.pdf && cp a.jpg new.jpg
+    (umask $mask && kestrel new.jpg && kestrel -o new-book.pdf a.jpg) 2>/dev/null
+    want=$(printf '%o' $((0666 & ~0$mask)))
+    [ "$(stat -c %a new.pdf) $(stat -c %a new-book.pdf)" = "$want $want" ] && pass ||
+      fail "modes under umask $mask: new.pdf $(stat -c %a new.pdf), new-book.pdf $(stat -c %a new-book.pdf), want $want"
+  done
   # A profile that does not load and a name too long are said; -v that cannot
   # be written fails the run.
   long=$(printf 'n%.0s' $(seq 300)).jpg
@@ -733,6 +755,30 @@ epoch='2023-11-14T22:13:20Z' epoch_xmp='2023:11:14 22:13:20+00:00'
 # Reproducible: the same bytes from a second run, with and without --pdfa.
 mkdir again/run && cp ./*.jpg again/run/ && (cd again/run && archive_run)
 for pdf in "${archives[@]}" plain.pdf single.pdf; do cmp -s "$pdf" "again/run/$pdf" && pass || fail "pdfa: $pdf differs between two runs"; done
+# The /ID follows the content: a long image changed in its middle, a byte
+# changed early in the picture's data, each gives another /ID; the same bytes
+# twice the same /ID. Each document is long.jpg in a folder of its own.
+python3 - rgb.jpg <<'PY'
+import os, sys
+d = bytearray(open(sys.argv[1], 'rb').read())
+data = d.index(b'\xff\xda') + 2 + int.from_bytes(d[d.index(b'\xff\xda') + 2:][:2], 'big') + 8
+early = bytearray(d)
+early[data] ^= 0x01 if early[data] < 0xf0 else 0x10
+long = d + bytes(400000)
+middle = bytearray(long)
+middle[len(long) // 2] = 1
+for name, b in ('same', long), ('twice', long), ('middle', middle), ('early', early + bytes(400000)):
+    os.makedirs('id-' + name, exist_ok=True)
+    open('id-' + name + '/long.jpg', 'wb').write(b)
+PY
+ids=""
+for case in same twice middle early; do
+  (cd id-$case && SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa long.jpg 2>/dev/null)
+  ids+="$(grep -ao '/ID \[ <[0-9A-F]*>' id-$case/long.pdf | tail -c 33) "
+done
+read -r same twice middle early <<<"$ids"
+[ -n "$early" ] && [ "$same" = "$twice" ] && [ "$same" != "$middle" ] && [ "$same" != "$early" ] && [ "$middle" != "$early" ] &&
+  pass || fail "pdfa: /IDs same, twice, middle, early: $ids"
 # No profile at all (a program without its data folder): refused.
 cp "$program" rgb.jpg alone/ && program_saved=$program && program=$work/pdfa/alone/$(basename "$program")
 (cd alone && kestrel --pdfa rgb.jpg 2> stderr.txt)
