@@ -67,9 +67,13 @@ static int sort_listing(Listing* listing) {
 }
 
 // The path of the deepest open folder followed by `name`; 0 when it does not fit.
+// A folder whose path fills the buffer leaves no room for the separator.
 static int extend_path(FolderWalk* walk, const WCHAR* name) {
     int at = walk->lengths[walk->depth - 1];
-    if (at > 0 && walk->path[at - 1] != WIDE('\\')) walk->path[at++] = WIDE('\\');
+    if (at > 0 && walk->path[at - 1] != WIDE('\\')) {
+        if (at >= PATH_BUFFER_UNITS - 1) return 0;
+        walk->path[at++] = WIDE('\\');
+    }
     int n = 0;
     while (name[n] != 0 && at + n < PATH_BUFFER_UNITS - 1) walk->path[at + n] = name[n], ++n;
     walk->path[at + n] = 0;

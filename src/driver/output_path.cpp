@@ -31,16 +31,28 @@ static int next_random(unsigned char* random) {
     return 1;
 }
 
+// Where the usual name would not fit, a shorter one in no more units than
+// the PDF's own name ("~" and random letters), so that wherever a PDF can
+// be written, its temporary file can be too.
 int make_temporary_path(const WCHAR* output_path, WCHAR* temporary_path) {
     static const char letters[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     const WCHAR* name = path_file_name(output_path);
     int folder = static_cast<int>(name - output_path);
+    int name_units = 0;
+    while (name[name_units] != 0) ++name_units;
     unsigned char random[8];
-    if (folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS || !next_random(random)) return 0;
     char ascii[TEMPORARY_NAME_UNITS] = "~kestrel-########.tmp";
-    for (int i = 0; i < 8; ++i) ascii[9 + i] = letters[random[i] % 36];
+    int units = TEMPORARY_NAME_UNITS;
+    if (folder + units > PATH_BUFFER_UNITS) {
+        units = name_units < 9 ? name_units + 1 : 10;
+        if (units < 4 || folder + units > PATH_BUFFER_UNITS) return 0;
+        for (int i = 1; i < units - 1; ++i) ascii[i] = '#';
+        ascii[units - 1] = 0;
+    }
+    if (!next_random(random)) return 0;
+    for (int i = 0, r = 0; i < units - 1; ++i)
+        if (ascii[i] == '#') ascii[i] = letters[random[r++] % 36];
     for (int i = 0; i < folder; ++i) temporary_path[i] = output_path[i];
-    for (int i = 0; i < TEMPORARY_NAME_UNITS; ++i)
-        temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);
+    for (int i = 0; i < units; ++i) temporary_path[folder + i] = static_cast<WCHAR>(ascii[i]);
     return 1;
 }

@@ -25,6 +25,8 @@ struct Run {
     WrittenOutputs written;                   // no output is written twice
     WCHAR temporary_path[PATH_BUFFER_UNITS];  // -o: the document being written
     Progress progress;
+    int output_is_file;         // -o - onto a file on disk: never one of the inputs
+    FileIdentity output_file;
 };
 
 static int posix(const Run* run) {
@@ -133,6 +135,33 @@ static void convert_alone(Run* run, const Input* input) {
     note_written(run, output_path);
 }
 
+// -o - with standard output redirected onto (or appending to) this input.
+static int is_output_file(const Run* run, const Input* input) {
+    if (!run->output_is_file || input->too_long) return 0;
+    HANDLE file = open_file(input->path, GENERIC_READ, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    FileIdentity identity;
+    const int same = handle_identity(file, &identity) && identity.volume == run->output_file.volume &&
+                     identity.index == run->output_file.index;
+    CloseHandle(file);
+    return same;
+}
+
+// -o - onto a file that is also an input would write over (or onto the end
+// of) that photo: every such input is reported first and nothing written.
+static int output_among_inputs(Run* run) {
+    if (!run->output_is_file) return 0;
+    InputSource source;
+    begin_inputs(&source, run->settings);
+    source.counting = 1;
+    Input input;
+    int clashes = 0;
+    while (next_input(&source, &input))
+        if (is_output_file(run, &input)) fail_input(run, &input, "input file is output file"), ++clashes;
+    end_inputs(&source);
+    return clashes;
+}
+
 // 0 when the document failed with this image: it fails whole, the output
 // stays as it was, and the run converts nothing more.
 static int add_to_document(Run* run, const Input* input) {
@@ -152,6 +181,10 @@ static void finish_document(Run* run) {
 
 static void convert_inputs(Run* run) {
     const int merging = run->settings->output[0] != 0;
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    run->output_is_file = merging && is_standard_stream(run->settings->output) &&
+                          GetFileType(output) == FILE_TYPE_DISK && handle_identity(output, &run->output_file);
+    if (output_among_inputs(run) > 0) return;
     // A document that cannot even be begun ends the run with its one message.
     FileIdentity existing;
     const char* refusal = merging && file_identity(run->settings->output, &existing) ? output_refusal(&existing) : nullptr;
@@ -181,7 +214,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int status = answer_without_converting(&settings);
     if (status < 0) {
         load_default_profiles(module_instance, settings.program_path, &settings.convert);
-        Run run = {&settings, 0, {}, {}, {}};
+        Run run = {&settings, 0, {}, {}, {}, 0, {}};
         report_profile_failures(&run);
         convert_inputs(&run);
         release_written(&run.written);

@@ -5,9 +5,10 @@
 
 #include <cstdlib>
 
-// splitmix64's finish over volume and index; never 0, the empty slot.
+// splitmix64's finish over volume, index and creation; never 0, the empty slot.
 static uint64_t key_of(const FileIdentity* identity) {
-    uint64_t x = identity->index ^ (uint64_t{identity->volume} << 32 | identity->volume);
+    uint64_t x = identity->index ^ (uint64_t{identity->volume} << 32 | identity->volume) ^
+                 (identity->created * 0x9E3779B97F4A7C15ull);
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     x ^= x >> 31;

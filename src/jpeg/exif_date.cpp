@@ -61,6 +61,13 @@ static int number(const char* text, int count, int low, int high) {
     return value >= low && value <= high ? value : -1;
 }
 
+// Gregorian calendar: a date PDF/A's XMP accepts is one that happened.
+static int days_in_month(int year, int month) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return days[month - 1] + (month == 2 && leap);
+}
+
 static int read_date(const char* t, ExifDate* date) {
     if (t[4] != ':' || t[7] != ':' || t[10] != ' ' || t[13] != ':' || t[16] != ':') return 0;
     date->year = number(t, 4, 1, 9999);
@@ -70,7 +77,7 @@ static int read_date(const char* t, ExifDate* date) {
     date->minute = number(t + 14, 2, 0, 59);
     date->second = number(t + 17, 2, 0, 59);
     return date->year > 0 && date->month > 0 && date->day > 0 && date->hour >= 0 &&
-           date->minute >= 0 && date->second >= 0;
+           date->minute >= 0 && date->second >= 0 && date->day <= days_in_month(date->year, date->month);
 }
 
 static void read_offset(const char* t, ExifDate* date) {

@@ -1,6 +1,6 @@
 // The JPEG header scanner: finds the start of image, then walks the marker
 // segments up to the start of scan, reading frame headers, the JFIF density,
-// the EXIF orientation and the chunks of an embedded ICC profile. It never
+// the EXIF orientation and where the chunks of an embedded ICC profile lie. It never
 // reads compressed data, and trusts no length in the file: every move, every
 // chunk placement and every EXIF read is computed in 64 bits and checked
 // before it is used.
@@ -14,12 +14,8 @@
 #include "platform/files.h"
 #include "platform/path.h"
 
-// The most data one APP2 chunk carries (65535 less its 16 header bytes); the
-// data of chunk n starts at (n - 1) times this in the profile.
-static const uint64_t ICC_CHUNK_DATA = 65519;
-// The largest profile 255 chunks can carry; a larger declared size is a lie
-// and gets no buffer.
-static const uint64_t ICC_EMBEDDED_LIMIT = 255 * ICC_CHUNK_DATA;
+// APP2 ICC chunks are numbered 1 to 255; each carries what its length says.
+static const int ICC_CHUNKS = 256;
 // IFD0's orientation entry: tag 0x0112, one SHORT (type 3).
 static const uint32_t ORIENTATION_TAG = 0x0112;
 static const uint32_t TIFF_SHORT = 3;
@@ -28,7 +24,12 @@ static const uint32_t TIFF_SHORT = 3;
 struct ScanState {
     HANDLE file;
     IccProfile** profile;  // null: embedded profiles are ignored
-    IccProfile* buffer;    // the profile being assembled, or null
+    // Where each ICC chunk's data stands in the file and how long it is, by
+    // sequence number; joined in that order once the walk is over.
+    uint64_t chunk_at[ICC_CHUNKS];
+    uint32_t chunk_bytes[ICC_CHUNKS];
+    int highest_chunk;
+    int chunks_broken;  // a number repeated, or a chunk too short to hold its header
     uint32_t frame_code;  // of the last frame
     uint32_t precision;   // bits per sample of the last frame
     uint32_t components;
@@ -183,39 +184,74 @@ static int read_app1(ScanState* scan) {
     return 1;
 }
 
-// One ICC chunk, its 16 header bytes already read; the file stands at its
-// data. Chunk 1 also opens a fresh buffer of the size its data declares.
-static int read_icc_chunk(ScanState* scan, uint32_t length, uint32_t sequence) {
-    const int64_t data = int64_t{length} - 16;
-    if (sequence == 1) {
-        unsigned char declared_field[4];
-        if (!read_bytes(scan->file, declared_field, sizeof declared_field)) return 0;
-        uint32_t declared;
-        memcpy(&declared, declared_field, sizeof declared);
-        declared = ntohl(declared);
-        free(scan->buffer);
-        scan->buffer = declared <= ICC_EMBEDDED_LIMIT ? icc_allocate(declared) : nullptr;
-        if (!move_by(scan->file, -4)) return 0;
-    }
-    if (scan->buffer != nullptr && sequence >= 1 && data >= 0) {
-        const uint64_t offset = (uint64_t{sequence} - 1) * ICC_CHUNK_DATA;
-        if (offset + static_cast<uint64_t>(data) <= scan->buffer->held &&
-            read_bytes(scan->file, icc_bytes(scan->buffer) + offset, static_cast<DWORD>(data)))
-            return 1;
-    }
-    // No buffer, a chunk that may not be stored, or a failed read: pass over.
-    return move_by(scan->file, data);
+// A move relative to where the file stands, in 64 bits; the position it
+// reaches, or -1 (also for a position whose low half reads as the failure
+// value: a header that far into a file is no photo's).
+static int64_t move_far(HANDLE file, int64_t distance) {
+    LONG high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
+    DWORD low = SetFilePointer(file, static_cast<LONG>(static_cast<uint64_t>(distance) & 0xFFFFFFFFu), &high,
+                               FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER) return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low);
 }
 
 // APP2; 16 bytes from the length field:
 //   0-1 length, 2-13 "ICC_PROFILE\0", 14 chunk number (from 1), 15 chunk count.
+// An ICC chunk is only noted here; its data is passed over.
 static int read_app2(ScanState* scan) {
     unsigned char field[16];
     if (!read_bytes(scan->file, field, sizeof field)) return 0;
-    uint32_t length = read_u16(field);
-    if (scan->profile != nullptr && memcmp(field + 2, "ICC_PROFILE", 12) == 0)
-        return read_icc_chunk(scan, length, field[14]);
-    return move_by(scan->file, int64_t{length} - 16);
+    const int64_t length = read_u16(field);
+    if (scan->profile != nullptr && memcmp(field + 2, "ICC_PROFILE", 12) == 0) {
+        const int sequence = field[14];
+        const int64_t at = move_far(scan->file, 0);
+        if (length < 16 || sequence == 0 || scan->chunk_bytes[sequence] != 0 || at < 0) {
+            scan->chunks_broken = 1;
+        } else {
+            scan->chunk_at[sequence] = static_cast<uint64_t>(at);
+            scan->chunk_bytes[sequence] = static_cast<uint32_t>(length - 16);
+            if (length == 16) scan->chunks_broken = 1;  // an empty chunk cannot be told from a missing one
+            if (sequence > scan->highest_chunk) scan->highest_chunk = sequence;
+        }
+    }
+    return move_by(scan->file, length - 16);
+}
+
+static int seek_to(HANDLE file, uint64_t at) {
+    const int64_t here = move_far(file, 0);
+    return here >= 0 && move_far(file, static_cast<int64_t>(at) - here) == static_cast<int64_t>(at);
+}
+
+// The chunks joined by number, each by its own length: only when every
+// number from 1 to the highest came once and they hold at least the size
+// the profile declares (that many bytes are taken); else null.
+static IccProfile* join_icc_chunks(const ScanState* scan) {
+    if (scan->highest_chunk == 0 || scan->chunks_broken) return nullptr;
+    uint64_t joined = 0;
+    for (int n = 1; n <= scan->highest_chunk; ++n) {
+        if (scan->chunk_bytes[n] == 0) return nullptr;
+        joined += scan->chunk_bytes[n];
+    }
+    unsigned char declared_field[4];
+    if (scan->chunk_bytes[1] < 4 || !seek_to(scan->file, scan->chunk_at[1]) ||
+        !read_bytes(scan->file, declared_field, sizeof declared_field))
+        return nullptr;
+    uint32_t declared;
+    memcpy(&declared, declared_field, sizeof declared);
+    declared = ntohl(declared);
+    if (declared > joined) return nullptr;
+    IccProfile* profile = icc_allocate(declared);
+    if (profile == nullptr) return nullptr;
+    uint32_t filled = 0;
+    for (int n = 1; n <= scan->highest_chunk && filled < declared; ++n) {
+        const uint32_t take = declared - filled < scan->chunk_bytes[n] ? declared - filled : scan->chunk_bytes[n];
+        if (!seek_to(scan->file, scan->chunk_at[n]) || !read_bytes(scan->file, icc_bytes(profile) + filled, take)) {
+            free(profile);
+            return nullptr;
+        }
+        filled += take;
+    }
+    return profile;
 }
 
 // Any other segment: a 2-byte length, then data passed over unread.
@@ -311,18 +347,20 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
 
     ScanState scan = {};
     scan.profile = profile;
+    IccProfile* joined = nullptr;
     scan.file = open_file(path, GENERIC_READ, OPEN_EXISTING);
     if (scan.file != INVALID_HANDLE_VALUE) {
         if (find_start_of_image(scan.file, &scan.start)) walk_markers(&scan);
+        if (profile != nullptr) joined = join_icc_chunks(&scan);
         CloseHandle(scan.file);
     }
 
     if (profile != nullptr) {
         *profile = nullptr;
-        if (icc_is_valid(scan.buffer))
-            *profile = scan.buffer;
+        if (icc_is_valid(joined))
+            *profile = joined;
         else
-            free(scan.buffer);
+            free(joined);
     }
     if (scan.components == 0 || scan.width == 0 || scan.height == 0) return 0;
     if (!readers_can_show(&scan)) return 0;

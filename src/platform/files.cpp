@@ -64,10 +64,12 @@ static HANDLE create_file(const WCHAR* path, DWORD access, DWORD share, DWORD di
     return CreateFileA(ansi_path, access, share, nullptr, disposition, flags, nullptr);
 }
 
-// Share mode 0: while we hold a file nobody, ourselves included, opens it again.
+// A file only read is shared with other readers (a viewer, a virus scanner,
+// a second run), never with a writer; one written is ours alone.
 // A pipe or device would block the first read or never end.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
-    HANDLE file = create_file(path, access, 0, disposition, FILE_ATTRIBUTE_NORMAL);
+    const DWORD share = access == GENERIC_READ ? FILE_SHARE_READ : 0;
+    HANDLE file = create_file(path, access, share, disposition, FILE_ATTRIBUTE_NORMAL);
     if (file != INVALID_HANDLE_VALUE && disposition == OPEN_EXISTING && GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
         return INVALID_HANDLE_VALUE;
@@ -80,12 +82,18 @@ int file_identity(const WCHAR* path, FileIdentity* identity) {
     HANDLE file = create_file(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
     if (file == INVALID_HANDLE_VALUE) return 0;
-    BY_HANDLE_FILE_INFORMATION information;
-    int known = GetFileInformationByHandle(file, &information) ? 1 : 0;
+    const int known = handle_identity(file, identity);
     CloseHandle(file);
-    if (!known) return 0;
+    return known;
+}
+
+int handle_identity(HANDLE file, FileIdentity* identity) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information)) return 0;
     identity->volume = information.dwVolumeSerialNumber;
     identity->index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    identity->created = uint64_t{information.ftCreationTime.dwHighDateTime} << 32 |
+                        information.ftCreationTime.dwLowDateTime;
     identity->attributes = information.dwFileAttributes;
     return 1;
 }

@@ -17,8 +17,9 @@ extern char ansi_buffer[ANSI_BUFFER_BYTES];
 void probe_unicode_support(const WCHAR* path);
 void load_resource_string(HINSTANCE instance, UINT id, WCHAR* buffer, int capacity);
 char* to_ansi_path(const WCHAR* path);
-// Opened without sharing. An existing file opened to be read must be a file on
-// a disk: a pipe or device (a FIFO, a console, NUL) is refused at once.
+// Opened to be read, shared with other readers only; to be written, not
+// shared. An existing file opened to be read must be a file on a disk: a pipe
+// or device (a FIFO, a console, NUL) is refused at once.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
 
 // Which file a name stands for, whatever the name: its volume and index, and
@@ -26,11 +27,14 @@ HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
 struct FileIdentity {
     uint32_t volume;
     uint64_t index;
+    uint64_t created;  // a file index freed and taken again is another file
     uint32_t attributes;
 };
 // 0 when the name names nothing that can be asked (a link is asked about
 // itself, not its target).
 int file_identity(const WCHAR* path, FileIdentity* identity);
+// The same of a file already open (a link followed); 0 when it cannot be asked.
+int handle_identity(HANDLE file, FileIdentity* identity);
 // Moves `from` over `to`, replacing it in one step; 0 when it failed.
 int replace_file(const WCHAR* from, const WCHAR* to);
 int delete_file(const WCHAR* path);

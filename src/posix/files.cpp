@@ -56,13 +56,14 @@ static int fd_of(HANDLE handle) {
     return static_cast<int>(value - 1);
 }
 
-// Share mode 0. Only a lock that someone else holds refuses the file: a file
+// Share mode 0 locks exclusively, FILE_SHARE_READ shared (readers only).
+// Only a lock that someone else holds refuses the file: a file
 // system without locks (NFS without its lock service, some FUSE and SMB
 // mounts) answers ENOLCK, EOPNOTSUPP or EINVAL, and there the file is used
 // unlocked, as it would be on Windows over such a share.
-static bool lock_exclusively(int fd) {
+static bool lock_for(int fd, DWORD share_mode) {
     int result;
-    do result = flock(fd, LOCK_EX | LOCK_NB);
+    do result = flock(fd, (share_mode & FILE_SHARE_READ ? LOCK_SH : LOCK_EX) | LOCK_NB);
     while (result != 0 && errno == EINTR);
     return result == 0 || errno != EWOULDBLOCK;
 }
@@ -131,9 +132,9 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    if (share_mode == 0 && !lock_exclusively(fd)) {
+    if ((share_mode & ~FILE_SHARE_READ) == 0 && !lock_for(fd, share_mode)) {
         close(fd);
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
     if (disposition == CREATE_ALWAYS && S_ISREG(st.st_mode) && ftruncate(fd, 0) != 0) {
@@ -251,6 +252,12 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
         information->dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     else
         information->dwFileAttributes = S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
+    // The inode's last change stands in for its birth: a rename sets it, so
+    // a file that took over a freed inode number still tells itself apart.
+    const uint64_t changed = static_cast<uint64_t>(st.st_ctim.tv_sec) * 10000000u +
+                             static_cast<uint64_t>(st.st_ctim.tv_nsec) / 100u;
+    information->ftCreationTime.dwLowDateTime = static_cast<DWORD>(changed & 0xFFFFFFFFu);
+    information->ftCreationTime.dwHighDateTime = static_cast<DWORD>(changed >> 32);
     const uint64_t device = static_cast<uint64_t>(st.st_dev);
     const uint64_t inode = static_cast<uint64_t>(st.st_ino);
     information->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));

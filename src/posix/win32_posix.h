@@ -59,6 +59,7 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 #define ERROR_FILE_EXISTS 80u
 #define ERROR_ALREADY_EXISTS 183u
 #define ERROR_FILENAME_EXCED_RANGE 206u
+#define ERROR_SHARING_VIOLATION 32u
 
 #define GENERIC_READ 0x80000000u
 #define GENERIC_WRITE 0x40000000u
@@ -125,11 +126,12 @@ DWORD GetFileType(HANDLE file);
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
 
-// The part of the Win32 record the stand-in fills: what the file is, which
-// volume, which file.
+// The part of the Win32 record the stand-in fills: what the file is, when it
+// came to be, which volume, which file.
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x400u
 struct BY_HANDLE_FILE_INFORMATION {
     DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
     DWORD dwVolumeSerialNumber;
     DWORD nFileIndexHigh;
     DWORD nFileIndexLow;

@@ -28,4 +28,22 @@ TEST(OutputPath, MustFitTheBuffer) {
     EXPECT_EQ(output_for(std::string(258, 'a')), "(does not fit)");
 }
 
+TEST(OutputPath, TemporaryNameFitsWhereverThePdfFits) {
+    // Folder length, PDF name: the usual name where it fits, else one no
+    // longer than the PDF's name, in the same folder, fresh each time.
+    const std::pair<int, std::string> cases[] = {{4, "a.pdf"}, {238, "a.pdf"}, {239, "a.pdf"},
+                                                 {255, "a.pdf"}, {250, "photo-1.pdf"}, {240, "p.pdf"}};
+    for (const auto& [folder, name] : cases) {
+        const std::string pdf = std::string(static_cast<size_t>(folder - 1), 'd') + "\\" + name;
+        WCHAR first[PATH_BUFFER_UNITS], second[PATH_BUFFER_UNITS];
+        ASSERT_TRUE(make_temporary_path(wide(pdf).c_str(), first)) << pdf.size();
+        ASSERT_TRUE(make_temporary_path(wide(pdf).c_str(), second));
+        const std::string a = narrow(first), b = narrow(second);
+        EXPECT_NE(a, b);
+        EXPECT_EQ(a.substr(0, static_cast<size_t>(folder)), pdf.substr(0, static_cast<size_t>(folder)));
+        EXPECT_EQ(a[static_cast<size_t>(folder)], '~');
+        EXPECT_LE(a.size(), folder + 21 <= 261 ? static_cast<size_t>(folder + 21) : pdf.size()) << pdf.size();
+    }
+}
+
 }  // namespace

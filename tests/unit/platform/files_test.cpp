@@ -58,21 +58,26 @@ protected:
     std::filesystem::path dir;
 };
 
-TEST_P(Files, HeldFileCannotBeOpenedAgainUntilClosed) {
+TEST_P(Files, ReadersShareAFileAWriterHoldsItAlone) {
     auto path = dir / "photo.jpg";
     write_file(path, "held bytes");
     WideString name = wide_path(path);
     HANDLE held = open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(read_all(held), "held bytes");
-    EXPECT_EQ(open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
-    // Nor may a writer replace it while it is held, not even for a moment.
+    HANDLE second = open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(read_all(second), "held bytes");
+    // No writer may replace it while it is read, not even for a moment.
     EXPECT_EQ(open_file(name.c_str(), GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     CloseHandle(held);
+    CloseHandle(second);
     EXPECT_EQ(read_file(path), "held bytes");
-    HANDLE again = open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING);
-    EXPECT_NE(again, INVALID_HANDLE_VALUE);
-    CloseHandle(again);
+    // A file being written is nobody else's.
+    HANDLE writer = open_file(name.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    CloseHandle(writer);
 }
 
 TEST_P(Files, CreateAlwaysEmptiesOrCreatesOpenExistingNeverCreates) {
