@@ -81,7 +81,7 @@ static int write_bytes(const std::string& path, const std::string& bytes) {
 static void bm_scan_jpeg(benchmark::State& state) {
     ImageInfo info;
     for (auto _ : state) {
-        int ok = scan_jpeg(camera_path.c_str(), &info, nullptr);
+        int ok = scan_jpeg(camera_path.c_str(), &info, nullptr, nullptr);
         benchmark::DoNotOptimize(ok);
         if (!ok) state.SkipWithError("scan_jpeg failed");
     }
@@ -92,7 +92,7 @@ static void bm_scan_jpeg_profile(benchmark::State& state) {
     ImageInfo info;
     for (auto _ : state) {
         IccProfile* profile = nullptr;
-        int ok = scan_jpeg(camera_path.c_str(), &info, &profile);
+        int ok = scan_jpeg(camera_path.c_str(), &info, &profile, nullptr);
         benchmark::DoNotOptimize(ok);
         std::free(profile);
         if (!ok) state.SkipWithError("scan_jpeg failed");
@@ -103,7 +103,7 @@ static void bm_convert_image(benchmark::State& state) {
     for (auto _ : state) {
         ConvertSettings settings = {};
         for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = profiles[i];
-        int ok = convert_image(small_path.c_str(), output_path.c_str(), &settings);
+        int ok = convert_image(small_path.c_str(), output_path.c_str(), &settings, nullptr);
         if (!ok) state.SkipWithError("convert_image failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * small_bytes);
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     // The default profiles fill the slots, as in a run without profile arguments.
     const char* names[3] = {"sGray.icc", "sRGB.icc", "sCMYK.icc"};
     for (int slot = 0; slot < 3; ++slot)
-        profiles[slot] = load_icc_profile(core_path(std::string(KESTREL_DATA_DIR "/") + names[slot]).c_str());
+        profiles[slot] = load_icc_profile(core_path(std::string(KESTREL_DATA_DIR "/") + names[slot]).c_str(), nullptr);
 
     benchmark::AddCustomContext("camera.jpg", camera);
     benchmark::AddCustomContext("small.jpg", small + " (" + std::to_string(small_bytes) + " bytes)");

@@ -26,7 +26,7 @@ static long inspect(const IccProfile* profile) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const WCHAR* path = fuzz_write_input("input.icc", data, size);
-    IccProfile* profile = load_icc_profile(path);
+    IccProfile* profile = load_icc_profile(path, nullptr);
 
     // The load tests the length and the signature (and the size field, which
     // must not name more bytes than the file holds); nothing else.

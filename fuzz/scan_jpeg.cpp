@@ -59,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static IccProfile not_set;
     ImageInfo with_profile = untouched_info();
     IccProfile* profile = &not_set;
-    int found = scan_jpeg(path, &with_profile, &profile);
+    int found = scan_jpeg(path, &with_profile, &profile, nullptr);
     fuzz_require(profile != &not_set, "the profile place is set once the file name passed");
     if (profile != nullptr) check_profile(profile);
     free(profile);
 
     ImageInfo without_profile = untouched_info();
-    int found_again = scan_jpeg(path, &without_profile, nullptr);
+    int found_again = scan_jpeg(path, &without_profile, nullptr, nullptr);
 
     // The profile chunks are read or passed over; the walk lands in the same place.
     fuzz_require(found == found_again, "the scan result does not depend on the profile");

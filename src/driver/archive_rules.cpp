@@ -5,7 +5,6 @@
 // units; its XMP packet cannot hold control characters.
 #include "driver/archive_rules.h"
 
-#include "driver/messages.h"
 #include "pdf/pdf_metadata.h"
 
 constexpr double SMALLEST_PAGE_PT = 3.0;
@@ -35,10 +34,11 @@ const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
     return nullptr;
 }
 
-int use_document_settings(const WCHAR* title, const ConvertSettings* settings) {
+int use_document_settings(const WCHAR* title, const ConvertSettings* settings, Failure* failure) {
     const int archive = (settings->flags & CONVERT_PDFA) != 0;
     if (archive && settings->metadata.title[0] == 0 && pdf_xml_text(nullptr, 0, title) < 0) {
-        note_failure_reason("its name holds a control character, which PDF/A-1 metadata cannot");
+        note_failure(failure, FAILED_INPUT, "its name holds a control character, which PDF/A-1 metadata cannot");
+        if (failure != nullptr) failure->refused = 1;
         return 0;
     }
     pdf_use_metadata(&settings->metadata, archive);

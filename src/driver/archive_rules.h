@@ -10,6 +10,6 @@
 const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
                             const ConvertSettings* settings);
 // Hands the run's metadata and --pdfa to the writer for the next document,
-// whose default title is `title` (a file name); 0, with the reason noted for
-// the message, when --pdfa cannot carry that title.
-int use_document_settings(const WCHAR* title, const ConvertSettings* settings);
+// whose default title is `title` (a file name); 0, with the reason noted in
+// `failure`, when --pdfa cannot carry that title.
+int use_document_settings(const WCHAR* title, const ConvertSettings* settings, Failure* failure);

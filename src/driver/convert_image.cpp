@@ -10,10 +10,11 @@
 #include "pdf/pdf_image.h"
 #include "pdf/pdf_writer.h"
 
-int convert_image(const WCHAR* input_path, const WCHAR* output_path, const ConvertSettings* settings) {
+int convert_image(const WCHAR* input_path, const WCHAR* output_path, const ConvertSettings* settings,
+                  Failure* failure) {
     PreparedPage prepared;
-    if (!prepare_page(input_path, settings, &prepared)) return 0;
-    if (!use_document_settings(prepared.page.label, settings)) {
+    if (!prepare_page(input_path, settings, &prepared, failure)) return 0;
+    if (!use_document_settings(prepared.page.label, settings, failure)) {
         release_page(&prepared);
         return 0;
     }
@@ -30,10 +31,12 @@ int convert_image(const WCHAR* input_path, const WCHAR* output_path, const Conve
     document.pages = &prepared.page;
 
     WCHAR temporary_path[PATH_BUFFER_UNITS];
-    int begun = begin_temporary_document(output_path, &document, temporary_path);
+    int begun = begin_temporary_document(output_path, &document, temporary_path, failure);
     release_page(&prepared);
     if (!begun) return 0;
     pdf_write_stream_object("<< /Length %ld >>", prepared.content, prepared.content_length);
     pdf_write_image(input_path, 0, 0);
-    return finish_temporary_document(pdf_end_document(), temporary_path, output_path);
+    const int complete = pdf_end_document();
+    pdf_hand_failure(failure);
+    return finish_temporary_document(complete, temporary_path, output_path, failure);
 }

@@ -8,6 +8,7 @@
 #include "driver/input_source.h"
 #include "driver/natural_order.h"
 #include "jpeg/jpeg.h"
+#include "platform/failure.h"
 #include "platform/path.h"
 
 static int is_dot_entry(const WCHAR* name) {
@@ -86,8 +87,10 @@ static int list_folder(FolderWalk* walk) {
     walk->files.count = walk->files.next = walk->files.units_used = 0;
     folders->count = folders->next = folders->units_used = 0;
     WIN32_FIND_DATAW entry;
+    walk->problem = "name too long";
     if (!extend_path(walk, WIDE("*"))) return 0;
     HANDLE find = FindFirstFileW(walk->path, &entry);
+    walk->problem = find == INVALID_HANDLE_VALUE ? error_reason(GetLastError()) : "out of memory";
     walk->path[walk->lengths[walk->depth - 1]] = 0;
     if (find == INVALID_HANDLE_VALUE) return 0;
     int ok = 1;
@@ -106,6 +109,7 @@ static int list_folder(FolderWalk* walk) {
 
 // Opens the folder at walk->path as the next level; 0 when it cannot be listed.
 static int enter_folder(FolderWalk* walk) {
+    walk->problem = "folders nested too deep";
     if (walk->depth == FOLDER_LEVELS) return 0;
     int length = 0;
     while (walk->path[length] != 0) ++length;
@@ -148,7 +152,7 @@ int next_in_folder_walk(FolderWalk* walk, Input* input) {
         }
         int fits = extend_path(walk, folders->units + folders->starts[folders->next++]);
         if (!fits || !enter_folder(walk)) {
-            take_path(walk, input, fits, "folder cannot be read");
+            take_path(walk, input, fits, walk->problem != nullptr ? walk->problem : "folder cannot be read");
             walk->path[walk->lengths[walk->depth - 1]] = 0;
             return 1;
         }

@@ -31,6 +31,7 @@ struct FolderWalk {
     int lengths[FOLDER_LEVELS];  // the path of each open folder is path[0, length)
     Listing files;               // the deepest open folder's JPEGs
     Listing folders[FOLDER_LEVELS];
+    const char* problem;  // why the last folder could not be listed
 };
 
 // Starts at `folder`; 0 (nothing held) when it cannot be listed.

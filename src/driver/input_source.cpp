@@ -30,11 +30,13 @@ static int next_name(InputSource* source, Input* input) {
     }
     if (source->list_state == LIST_NOT_BEGUN) {
         source->list_state = LIST_BEING_READ;
-        if (!begin_name_list(&source->list, source->settings->files_from, source->settings->flags & RUN_NULL)) {
+        Failure failure = {};
+        if (!begin_name_list(&source->list, source->settings->files_from, source->settings->flags & RUN_NULL,
+                             &failure)) {
             source->list_state = LIST_DONE;
             copy_text(input->path, source->settings->files_from, PATH_BUFFER_UNITS);
             input->too_long = 1;  // reported under the list's name
-            input->problem = "list cannot be read";
+            input->problem = failure.reason;
             return 1;
         }
     }
@@ -59,7 +61,7 @@ int next_input(InputSource* source, Input* input) {
         if (input->too_long || !(source->settings->flags & RUN_RECURSIVE) || !is_folder(input->path)) return 1;
         if (!begin_folder_walk(&source->folders, input->path)) {
             input->too_long = 1;  // reported under the folder's name
-            input->problem = "folder cannot be read";
+            input->problem = source->folders.problem != nullptr ? source->folders.problem : "folder cannot be read";
             return 1;
         }
     }

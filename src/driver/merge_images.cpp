@@ -9,35 +9,44 @@
 #include "pdf/pdf_merged.h"
 #include "pdf/pdf_writer.h"
 
-int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path,
-                          const ConvertSettings* settings) {
+int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path, const ConvertSettings* settings,
+                          Failure* failure) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
-    if (!use_document_settings(title, settings)) return 0;
+    if (!use_document_settings(title, settings, failure)) return 0;
     pdf_use_creation_date("");
+    if (!is_standard_stream(output_path)) return begin_temporary_document(output_path, nullptr, temporary_path, failure);
     // -o -: standard output, written as it comes; no temporary file.
-    if (is_standard_stream(output_path)) return pdf_begin_merged_on(GetStdHandle(STD_OUTPUT_HANDLE));
-    return begin_temporary_document(output_path, nullptr, temporary_path);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == INVALID_HANDLE_VALUE || output == nullptr) {
+        note_failure(failure, FAILED_PDF, "closed");
+        return 0;
+    }
+    if (pdf_begin_merged_on(output)) return 1;
+    pdf_hand_failure(failure);
+    return 0;
 }
 
-int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings) {
+int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings, Failure* failure) {
     PreparedPage prepared;
-    if (!prepare_page(input_path, settings, &prepared)) return 0;
+    if (!prepare_page(input_path, settings, &prepared, failure)) return 0;
     // The document's creation date is its first page's.
     if (pdf_merged_page_count() == 0) pdf_use_creation_date(prepared.creation_date);
     int added = pdf_add_merged_page(&prepared.page, prepared.content, input_path, prepared.profile,
                                     prepared.embedded_profile == nullptr);
     release_page(&prepared);
     if (added) return 1;
+    pdf_hand_failure(failure);
     return pdf_writer_ok() ? 0 : -1;
 }
 
-int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path) {
+int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path, Failure* failure) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
     int pages = pdf_merged_page_count();
     int complete = pdf_end_merged(title);
+    if (pages > 0) pdf_hand_failure(failure);
     if (is_standard_stream(output_path)) return complete ? 1 : pages == 0 ? 0 : -1;
-    if (finish_temporary_document(complete, temporary_path, output_path)) return 1;
+    if (finish_temporary_document(complete, temporary_path, output_path, pages > 0 ? failure : nullptr)) return 1;
     return pages == 0 ? 0 : -1;
 }

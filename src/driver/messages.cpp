@@ -2,30 +2,60 @@
 // that what --help lists is exactly what the program takes.
 #include "driver/messages.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "driver/options.h"
 
-static const char* noted_reason;
-
-void note_failure_reason(const char* reason) {
-    noted_reason = reason;
-}
-
-void report_failure(const Settings* settings, const WCHAR* argument, const char* reason) {
-    // A noted reason (an image --pdfa refuses) is shown by both programs: it
-    // is the one thing the user can act on.
-    const char* noted = noted_reason;
-    noted_reason = nullptr;
-    if (noted == nullptr && !(settings->flags & RUN_POSIX)) reason = nullptr;
-    if (noted != nullptr) reason = noted;
-    WCHAR text[PATH_BUFFER_UNITS + 128];
+// NAME, then ": " and the reason when there is one, cut to fit.
+static void compose(WCHAR* text, const WCHAR* name, const char* reason) {
     int n = 0;
-    while (argument[n] != 0 && n < PATH_BUFFER_UNITS) text[n] = argument[n], ++n;
+    while (name[n] != 0 && n < PATH_BUFFER_UNITS) text[n] = name[n], ++n;
     if (reason != nullptr) {
         text[n++] = WIDE(':'), text[n++] = WIDE(' ');
-        for (const char* c = reason; *c != 0 && n < PATH_BUFFER_UNITS + 127; ++c)
-            text[n++] = static_cast<WCHAR>(*c);
+        for (const char* c = reason; *c != 0 && n < MESSAGE_UNITS - 1; ++c) text[n++] = static_cast<WCHAR>(*c);
+    }
+    text[n] = 0;
+}
+
+void report_failure(const Settings* settings, const WCHAR* name, const char* reason, int windows_says_why,
+                    FailureSummary* summary) {
+    WCHAR text[MESSAGE_UNITS];
+    const int posix = (settings->flags & RUN_POSIX) != 0;
+    if (posix || summary == nullptr) {
+        compose(text, name, posix || windows_says_why ? reason : nullptr);
+        MessageBoxW(nullptr, text, WIDE("Kestrel Error"), MB_OK);
+        return;
+    }
+    if (summary->count < SUMMARY_LINES) compose(summary->lines[summary->count], name, reason);
+    ++summary->count;
+}
+
+void report_unended(const Settings* settings, const WCHAR* name) {
+    if (!(settings->flags & RUN_POSIX)) return;
+    WCHAR text[MESSAGE_UNITS];
+    compose(text, name, "no end-of-image marker, perhaps cut short; converted as it is");
+    write_console_line(GetStdHandle(STD_ERROR_HANDLE), "Kestrel Warning: ", text);
+}
+
+static int append_ascii(WCHAR* text, int n, const char* ascii) {
+    while (*ascii != 0) text[n++] = static_cast<WCHAR>(*ascii++);
+    return n;
+}
+
+void show_failure_summary(const FailureSummary* summary) {
+    if (summary->count == 0) return;
+    static WCHAR text[(SUMMARY_LINES + 2) * MESSAGE_UNITS];
+    char line[96];
+    snprintf(line, sizeof line, "%d could not be converted:\n", summary->count);
+    int n = append_ascii(text, 0, line);
+    for (int i = 0; i < summary->count && i < SUMMARY_LINES; ++i) {
+        for (const WCHAR* c = summary->lines[i]; *c != 0; ++c) text[n++] = *c;
+        text[n++] = WIDE('\n');
+    }
+    if (summary->count > SUMMARY_LINES) {
+        snprintf(line, sizeof line, "and %d more.", summary->count - SUMMARY_LINES);
+        n = append_ascii(text, n, line);
     }
     text[n] = 0;
     MessageBoxW(nullptr, text, WIDE("Kestrel Error"), MB_OK);
@@ -67,7 +97,7 @@ void report_usage_error(const Settings* settings) {
         text[n++] = WIDE(' ');
         for (const WCHAR* c = settings->bad_argument; *c != 0; ++c) text[n++] = *c;
         text[n] = 0;
-        report_failure(settings, text, nullptr);
+        report_failure(settings, text, nullptr, 0, nullptr);
         return;
     }
     HANDLE err = GetStdHandle(STD_ERROR_HANDLE);

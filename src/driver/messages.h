@@ -6,13 +6,27 @@
 #include "driver/settings.h"
 #include "platform/win32.h"
 
-// The message box captioned "Kestrel Error" that names what failed; the
-// POSIX program adds why after the name when `reason` is given (Windows'
-// boxes show the name alone, as they always have). A reason noted since the
-// last message is shown instead, by both programs.
-void report_failure(const Settings* settings, const WCHAR* argument, const char* reason);
-// Why the next failure reported happened (static ASCII text), or null.
-void note_failure_reason(const char* reason);
+// Failures a run with folders or lists keeps for its one box at the end.
+constexpr int SUMMARY_LINES = 20;
+constexpr int MESSAGE_UNITS = PATH_BUFFER_UNITS + 160;
+struct FailureSummary {
+    int count;
+    WCHAR lines[SUMMARY_LINES][MESSAGE_UNITS];
+};
+
+// What failed told: the POSIX program's line "Kestrel Error: NAME: reason"
+// (the reason when given); the message box captioned "Kestrel Error" that
+// names what failed, adding why only when `windows_says_why` (Windows' boxes
+// show the name alone, as they always have, but for an option's refusal). With
+// `summary`, Windows keeps the failure for one box at the end instead.
+void report_failure(const Settings* settings, const WCHAR* name, const char* reason, int windows_says_why,
+                    FailureSummary* summary);
+// The POSIX program's warning that an image converted as it is lacks its
+// end-of-image marker (a photo cut short); nothing on Windows.
+void report_unended(const Settings* settings, const WCHAR* name);
+// The one box of a run that kept its failures: how many, the first
+// SUMMARY_LINES with their reasons, and how many more. Nothing when none failed.
+void show_failure_summary(const FailureSummary* summary);
 // What is wrong with the command line: POSIX, two lines on standard error;
 // Windows, the failure message for the argument.
 void report_usage_error(const Settings* settings);

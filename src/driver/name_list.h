@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/failure.h"
 #include "platform/win32.h"
 
 struct Input;
@@ -22,8 +23,9 @@ struct NameList {
     int32_t next;
 };
 
-// Opens the list ("-": standard input); 0 when it cannot be read.
-int begin_name_list(NameList* list, const WCHAR* path, int null_separated);
+// Opens the list ("-": standard input); 0 when it cannot be read, why noted
+// in `failure`.
+int begin_name_list(NameList* list, const WCHAR* path, int null_separated, Failure* failure);
 // The next name, taken as a file whatever it looks like; 0 at the end.
 int next_list_name(NameList* list, Input* input);
 void end_name_list(NameList* list);

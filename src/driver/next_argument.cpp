@@ -5,6 +5,10 @@
 #include "driver/next_argument.h"
 
 WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long) {
+    return next_argument_into(cursor, token, PATH_BUFFER_UNITS, too_long);
+}
+
+WCHAR* next_argument_into(const WCHAR** cursor, WCHAR* token, int capacity, int* too_long) {
     const WCHAR* at = *cursor;
     while (*at == u' ') ++at;
     if (*at == 0) {
@@ -29,8 +33,8 @@ WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long) {
     if (end == start) return nullptr;
     *cursor = after;
     ptrdiff_t length = end - start;
-    int cut = length > PATH_BUFFER_UNITS - 1;
-    if (cut) length = PATH_BUFFER_UNITS - 1;
+    int cut = length > capacity - 1;
+    if (cut) length = capacity - 1;
     for (ptrdiff_t i = 0; i < length; ++i) token[i] = start[i];
     token[length] = 0;
     if (too_long != nullptr) *too_long = cut;

@@ -12,3 +12,5 @@ constexpr int PATH_BUFFER_UNITS = 262;
 // long for the buffer is cut to fit and flagged in *too_long (when given);
 // the cursor still moves past all of it.
 WCHAR* next_argument(const WCHAR** cursor, WCHAR* token, int* too_long);
+// The same into a buffer of `capacity` units.
+WCHAR* next_argument_into(const WCHAR** cursor, WCHAR* token, int capacity, int* too_long);

@@ -140,17 +140,20 @@ static const char* read_value(const OptionSpec* option, const WCHAR* value, Sett
     return error != nullptr ? error : layout_conflict(&settings->convert.layout);
 }
 
+// The option's long name as wide text, in a buffer the next call reuses.
+static const WCHAR* option_name(const OptionSpec* option) {
+    static WCHAR name[32];
+    int n = 0;
+    for (const char* c = option->long_name; *c != 0 && n < 31; ++c) name[n++] = static_cast<WCHAR>(*c);
+    name[n] = 0;
+    return name;
+}
+
 void take_option(const OptionSpec* option, const WCHAR* value, Settings* settings) {
     char* base = reinterpret_cast<char*>(settings);
     if (option->value_name != nullptr) {
         const uint64_t row = uint64_t{1} << (option - option_table);
-        if (settings->values_given & row) {
-            WCHAR name[32];
-            int n = 0;
-            for (const char* c = option->long_name; *c != 0 && n < 31; ++c) name[n++] = static_cast<WCHAR>(*c);
-            name[n] = 0;
-            return note_usage_error(settings, "option given twice", name);
-        }
+        if (settings->values_given & row) return note_usage_error(settings, "option given twice", option_name(option));
         settings->values_given |= row;
     }
     switch (option->kind) {
@@ -170,10 +173,18 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
         if (error != nullptr) return note_usage_error(settings, error, value);
         break;
     }
-    case OPTION_PATH: copy_text(reinterpret_cast<WCHAR*>(base + option->field), value, PATH_BUFFER_UNITS); break;
-    case OPTION_TEXT: {
+    case OPTION_PATH: {
         WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
         copy_text(field, value, PATH_BUFFER_UNITS);
+        WCHAR shown[PATH_BUFFER_UNITS];
+        copy_text(shown, value, PATH_BUFFER_UNITS);
+        name_as_shown(shown);  // an empty argument reaches the core as a name that shows as nothing
+        if (shown[0] == 0) return note_usage_error(settings, "empty name", option_name(option));
+        break;
+    }
+    case OPTION_TEXT: {
+        WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
+        copy_text(field, value, METADATA_TEXT_UNITS);
         name_as_shown(field);  // as typed: no escapes, '/' on POSIX
         // The XMP packet of --pdfa must say what the dictionary says.
         if (pdf_xml_text(nullptr, 0, field) < 0)

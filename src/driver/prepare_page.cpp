@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "driver/archive_rules.h"
-#include "driver/messages.h"
 #include "driver/page_content.h"
 #include "driver/profiles.h"
 #include "jpeg/exif_date.h"
@@ -32,9 +31,10 @@ static void take_creation_date(const WCHAR* input_path, const ConvertSettings* s
         pdf_format_exif_date(prepared->creation_date, sizeof prepared->creation_date, &date);
 }
 
-int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared) {
+int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared,
+                 Failure* failure) {
     prepared->embedded_profile = nullptr;
-    if (!scan_jpeg(input_path, &prepared->info, &prepared->embedded_profile)) {
+    if (!scan_jpeg(input_path, &prepared->info, &prepared->embedded_profile, failure)) {
         release_page(prepared);
         return 0;
     }
@@ -47,15 +47,17 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
     prepared->page.height_pt = layout.page_height_pt;
     prepared->content_length = page_content(&prepared->info, settings->flags, &layout, 0,
                                             prepared->content, PAGE_CONTENT_BYTES);
-    if (prepared->content_length == 0) {
-        release_page(prepared);
-        return 0;
-    }
+    // A side the MediaBox would print as 0.00 makes readers show a blank Letter page.
+    const char* refusal = layout.page_width_pt < 0.005 || layout.page_height_pt < 0.005
+                              ? "page under 0.01 pt on a side (too few pixels for the resolution)"
+                          : prepared->content_length == 0 ? "page drawing too long"
+                                                          : nullptr;
     copy_label(prepared->page.label, input_path);
-    const char* refusal =
-        settings->flags & CONVERT_PDFA ? archive_refusal(prepared, unnamed_space, settings) : nullptr;
+    if (refusal == nullptr && (settings->flags & CONVERT_PDFA))
+        refusal = archive_refusal(prepared, unnamed_space, settings);
     if (refusal != nullptr) {
-        note_failure_reason(refusal);
+        note_failure(failure, FAILED_INPUT, refusal);
+        if (failure != nullptr && failure->reason == refusal) failure->refused = (settings->flags & CONVERT_PDFA) != 0;
         release_page(prepared);
         return 0;
     }

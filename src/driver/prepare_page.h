@@ -20,10 +20,11 @@ struct PreparedPage {
     char creation_date[PDF_DATE_BYTES];  // --exif-date: the photo's, else empty
 };
 
-// 0 when the image cannot become a page (not a JPEG a reader can show, its
-// content does not fit, or with --pdfa one PDF/A-1 cannot carry, its reason
-// noted for the message), with nothing left to release.
-int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared);
+// 0 when the image cannot become a page (not a JPEG a reader can show, a page
+// too small or its content too long, or with --pdfa one PDF/A-1 cannot
+// carry), why noted in `failure`, with nothing left to release.
+int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared,
+                 Failure* failure);
 void release_page(PreparedPage* prepared);
 // The file-name part of a path as a page label (cut to fit), shown as the
 // user sees the name.

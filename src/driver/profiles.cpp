@@ -19,7 +19,7 @@ int is_profile_argument(const WCHAR* argument) {
 }
 
 int take_profile_argument(const WCHAR* path, ConvertSettings* settings) {
-    IccProfile* profile = load_icc_profile(path);
+    IccProfile* profile = load_icc_profile(path, nullptr);
     if (profile == nullptr) return 0;
     int components = icc_component_count(profile);
     int slot = components == 1 ? GRAY_SLOT : components == 3 ? RGB_SLOT : components == 4 ? CMYK_SLOT : -1;
@@ -39,7 +39,7 @@ void load_default_profiles(HINSTANCE module_instance, WCHAR* program_path, Conve
     for (int slot = 0; slot < PROFILE_SLOTS; ++slot) {
         if (settings->profiles[slot] != nullptr) continue;
         load_resource_string(module_instance, DEFAULT_PROFILE_IDS[slot], file_name, capacity);
-        settings->profiles[slot] = load_icc_profile(program_path);
+        settings->profiles[slot] = load_icc_profile(program_path, nullptr);
     }
 }
 

@@ -46,6 +46,18 @@ static void check_combinations(Settings* settings, int standard_inputs) {
     if (standard_inputs > 0 && !merging) note_usage_error(settings, "standard input needs -o", WIDE("-"));
     if (standard_inputs + is_standard_stream(settings->files_from) > 1)
         note_usage_error(settings, "standard input read twice", WIDE("-"));
+    if ((settings->flags & RUN_NULL) && settings->files_from[0] == 0)
+        note_usage_error(settings, "needs --files-from", WIDE("--null"));
+    // A file where the PDFs' folder should be would fail every image alike.
+    const DWORD attributes = settings->output_dir[0] != 0 ? GetFileAttributesW(settings->output_dir) : 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && settings->output_dir[0] != 0 &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        note_usage_error(settings, "not a folder", settings->output_dir);
+    // A document is no text for a terminal (as gzip refuses compressed data).
+    DWORD mode = 0;
+    if ((settings->flags & RUN_POSIX) && is_standard_stream(settings->output) &&
+        GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+        note_usage_error(settings, "standard output is a terminal; redirect it to a file or pipe", WIDE("-o -"));
 }
 
 // The reproducible-builds convention: with SOURCE_DATE_EPOCH set, every date

@@ -6,6 +6,7 @@
 #include "driver/run_batch.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "driver/convert_image.h"
 #include "driver/input_source.h"
@@ -17,6 +18,8 @@
 #include "driver/progress.h"
 #include "driver/read_settings.h"
 #include "driver/written_outputs.h"
+#include "pdf/pdf_writer.h"
+#include "platform/path.h"
 
 // The conversion phase's state.
 struct Run {
@@ -27,10 +30,17 @@ struct Run {
     Progress progress;
     int output_is_file;         // -o - onto a file on disk: never one of the inputs
     FileIdentity output_file;
+    FailureSummary* summary;  // Windows with folders or lists: one box at the end; else null
+    int verbose_failed;       // -v lines that could not be written
 };
 
 static int posix(const Run* run) {
     return (run->settings->flags & RUN_POSIX) != 0;
+}
+
+// Standard output could not take what it had to: said on standard error.
+static void report_output_failure(const Settings* settings) {
+    report_failure(settings, WIDE("standard output"), error_reason(GetLastError()), 0, nullptr);
 }
 
 // The answer to a usage error, and the POSIX program's to --help, --version
@@ -42,8 +52,13 @@ static int answer_without_converting(const Settings* settings) {
         return settings->flags & RUN_POSIX ? 2 : 0;
     }
     if (!(settings->flags & RUN_POSIX)) return -1;
-    if (settings->flags & RUN_HELP) return write_usage(GetStdHandle(STD_OUTPUT_HANDLE)) ? 0 : 1;
-    if (settings->flags & RUN_VERSION) return write_version(GetStdHandle(STD_OUTPUT_HANDLE)) ? 0 : 1;
+    const int help = (settings->flags & RUN_HELP) != 0;
+    if (help || (settings->flags & RUN_VERSION)) {
+        HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (help ? write_usage(output) : write_version(output)) return 0;
+        report_output_failure(settings);
+        return 1;
+    }
     if (settings->no_arguments) {
         write_usage(GetStdHandle(STD_ERROR_HANDLE));
         return 2;
@@ -51,22 +66,19 @@ static int answer_without_converting(const Settings* settings) {
     return -1;
 }
 
-static void fail(Run* run, const WCHAR* argument, const char* reason) {
+static void fail_telling(Run* run, const WCHAR* name, const char* reason, int windows_says_why) {
     clear_progress(&run->progress);
-    report_failure(run->settings, argument, reason);
+    report_failure(run->settings, name, reason, windows_says_why, run->summary);
     ++run->failures;
 }
 
-// What the POSIX program can say of an input that failed: its name was too
-// long, it is a folder or no regular file. Null when it can say nothing.
-static const char* reason_for(const Run* run, const Input* input) {
-    if (!posix(run)) return nullptr;
-    if (input->problem != nullptr) return input->problem;
-    if (input->too_long) return "name too long";
-    DWORD attributes = GetFileAttributesW(input->path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "is a folder";
-    return attributes & FILE_ATTRIBUTE_DEVICE ? "not a regular file" : nullptr;
+static void fail(Run* run, const WCHAR* name, const char* reason) {
+    fail_telling(run, name, reason, 0);
+}
+
+// The reason for an input that could not be taken at all: as its source said.
+static const char* input_problem(const Input* input) {
+    return input->problem != nullptr ? input->problem : "name too long";
 }
 
 // A name that stands for a device or FIFO is never replaced by a PDF (a
@@ -85,10 +97,41 @@ static void fail_input(Run* run, const Input* input, const char* reason) {
     fail(run, input->standard_input ? WIDE("-") : input->path, reason);
 }
 
+static void warn_unended(Run* run, const Input* input) {
+    clear_progress(&run->progress);
+    report_unended(run->settings, input->standard_input ? WIDE("-") : input->path);
+}
+
+// A PDF that could not be written is named itself; an input by its name, a
+// folder given without -r with the hint that would have converted it.
+static void report_conversion(Run* run, const Input* input, const WCHAR* pdf, const Failure* failure) {
+    if (failure->file == FAILED_PDF) {
+        char reason[128] = "cannot be written";
+        if (failure->reason != nullptr) {
+            std::strcat(reason, ": ");
+            std::strncat(reason, failure->reason, sizeof reason - std::strlen(reason) - 1);
+        }
+        return fail(run, pdf, reason);
+    }
+    const char* reason = failure->reason;
+    if (failure->error == ERROR_DIRECTORY && !(run->settings->flags & RUN_RECURSIVE))
+        reason = "is a folder; -r converts its photos";
+    WCHAR shown[PATH_BUFFER_UNITS];
+    copy_text(shown, input->path, PATH_BUFFER_UNITS);
+    name_as_shown(shown);  // an empty argument reaches the core as a name that shows as nothing
+    if (shown[0] == 0 && !input->standard_input) reason = "empty name";
+    fail_telling(run, input->standard_input ? WIDE("-") : input->path, reason, failure->refused);
+}
+
 // -o -: standard output holds the document, and nothing else.
 static void note_written(Run* run, const WCHAR* pdf) {
     if (!(run->settings->flags & RUN_VERBOSE) || is_standard_stream(pdf)) return;
-    if (!write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf)) ++run->failures;
+    if (write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "", pdf)) return;
+    // Said once: every later line would meet the same closed or full output.
+    if (run->verbose_failed++ == 0)
+        fail(run, WIDE("standard output"), error_reason(GetLastError()));
+    else
+        ++run->failures;
 }
 
 // A profile named on the line that does not load is reported (POSIX); the
@@ -100,8 +143,9 @@ static void report_profile_failures(Run* run) {
     int too_long = 0;
     while (next_operand(&walk, token, &too_long, nullptr) != nullptr) {
         if (too_long || !is_profile_argument(token)) continue;
-        IccProfile* profile = load_icc_profile(token);
-        if (profile == nullptr) fail(run, token, nullptr);
+        Failure failure = {};
+        IccProfile* profile = load_icc_profile(token, &failure);
+        if (profile == nullptr) fail(run, token, failure.reason);
         free(profile);
     }
 }
@@ -110,6 +154,7 @@ static void report_profile_failures(Run* run) {
 // the folders on the way made; 0 when it cannot be, with what is wrong.
 static int place_output(const Run* run, const Input* input, WCHAR* output_path, const char** problem) {
     const WCHAR* folder = run->settings->output_dir;
+    *problem = "its PDF's name would be too long";
     if (folder[0] == 0) return make_output_path(input->path, output_path);
     if (!make_output_in_folder(folder, input->path, input->relative, output_path)) return 0;
     *problem = "its PDF's folder cannot be made";
@@ -119,8 +164,8 @@ static int place_output(const Run* run, const Input* input, WCHAR* output_path, 
 static void convert_alone(Run* run, const Input* input) {
     WCHAR output_path[PATH_BUFFER_UNITS];
     const char* problem = nullptr;
-    if (input->too_long || !place_output(run, input, output_path, &problem))
-        return fail_input(run, input, problem != nullptr ? problem : reason_for(run, input));
+    if (input->too_long) return fail_input(run, input, input_problem(input));
+    if (!place_output(run, input, output_path, &problem)) return fail_input(run, input, problem);
     FileIdentity existing;
     const int exists = file_identity(output_path, &existing);
     if (exists && was_written(&run->written, &existing))
@@ -129,9 +174,11 @@ static void convert_alone(Run* run, const Input* input) {
     if (exists && (run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path))
         return remember_written(&run->written, &existing);
     if (exists && output_refusal(&existing) != nullptr) return fail_input(run, input, output_refusal(&existing));
-    if (!convert_image(input->path, output_path, &run->settings->convert))
-        return fail_input(run, input, reason_for(run, input));
+    Failure failure = {};
+    if (!convert_image(input->path, output_path, &run->settings->convert, &failure))
+        return report_conversion(run, input, output_path, &failure);
     remember_output(run, output_path);
+    if (pdf_unended_images() > 0) warn_unended(run, input);
     note_written(run, output_path);
 }
 
@@ -162,21 +209,38 @@ static int output_among_inputs(Run* run) {
     return clashes;
 }
 
+// The document's own failure: why, as noted where it happened.
+static void fail_document(Run* run, const Failure* failure) {
+    const WCHAR* output = is_standard_stream(run->settings->output) ? WIDE("standard output") : run->settings->output;
+    if (failure->file == FAILED_INPUT)
+        return fail(run, output, "left as it was: a page failed while it was written");
+    Input as_input = {};
+    report_conversion(run, &as_input, output, failure);
+}
+
 // 0 when the document failed with this image: it fails whole, the output
 // stays as it was, and the run converts nothing more.
 static int add_to_document(Run* run, const Input* input) {
-    int added = input->too_long ? 0 : add_merged_image(input->path, &run->settings->convert);
-    if (added <= 0) fail_input(run, input, reason_for(run, input));
-    if (added >= 0) return 1;
-    end_merged_document(run->settings->output, run->temporary_path);
-    fail(run, run->settings->output, nullptr);
+    if (input->too_long) return fail_input(run, input, input_problem(input)), 1;
+    Failure failure = {};
+    const int32_t unended = pdf_unended_images();
+    const int added = add_merged_image(input->path, &run->settings->convert, &failure);
+    if (added > 0 && pdf_unended_images() > unended) warn_unended(run, input);
+    if (added > 0) return 1;
+    if (added == 0 || failure.file == FAILED_INPUT) report_conversion(run, input, run->settings->output, &failure);
+    if (added == 0) return 1;
+    end_merged_document(run->settings->output, run->temporary_path, nullptr);
+    fail_document(run, &failure);
     return 0;
 }
 
 static void finish_document(Run* run) {
-    int written = end_merged_document(run->settings->output, run->temporary_path);
-    if (written < 0) fail(run, run->settings->output, nullptr);
+    Failure failure = {FAILED_PDF, 0, nullptr, 0};
+    const int written = end_merged_document(run->settings->output, run->temporary_path, &failure);
+    if (written < 0) fail_document(run, &failure);
     if (written > 0) note_written(run, run->settings->output);
+    // Nothing said yet of a document that got no page.
+    if (written == 0 && run->failures == 0) fail(run, run->settings->output, "not written: no image to put in it");
 }
 
 static void convert_inputs(Run* run) {
@@ -188,9 +252,10 @@ static void convert_inputs(Run* run) {
     // A document that cannot even be begun ends the run with its one message.
     FileIdentity existing;
     const char* refusal = merging && file_identity(run->settings->output, &existing) ? output_refusal(&existing) : nullptr;
-    if (refusal != nullptr ||
-        (merging && !begin_merged_document(run->settings->output, run->temporary_path, &run->settings->convert)))
-        return fail(run, run->settings->output, refusal);
+    if (refusal != nullptr) return fail(run, run->settings->output, refusal);
+    Failure failure = {};
+    if (merging && !begin_merged_document(run->settings->output, run->temporary_path, &run->settings->convert, &failure))
+        return fail_document(run, &failure);
     begin_progress(&run->progress, run->settings);
     InputSource source;
     begin_inputs(&source, run->settings);
@@ -214,9 +279,14 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
     int status = answer_without_converting(&settings);
     if (status < 0) {
         load_default_profiles(module_instance, settings.program_path, &settings.convert);
-        Run run = {&settings, 0, {}, {}, {}, 0, {}};
+        // Folders and lists can hold thousands: Windows tells their failures in one box.
+        static FailureSummary summary;
+        const int summing = !(settings.flags & RUN_POSIX) &&
+                            ((settings.flags & RUN_RECURSIVE) || settings.files_from[0] != 0);
+        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0};
         report_profile_failures(&run);
         convert_inputs(&run);
+        if (summing) show_failure_summary(&summary);
         release_written(&run.written);
         status = (settings.flags & RUN_POSIX) && run.failures != 0 ? 1 : 0;
     }

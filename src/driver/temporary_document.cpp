@@ -10,9 +10,13 @@
 
 constexpr int TEMPORARY_TRIES = 16;
 
-int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path) {
+int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path,
+                             Failure* failure) {
     for (int attempt = 0; attempt < TEMPORARY_TRIES; ++attempt) {
-        if (!make_temporary_path(output_path, temporary_path)) return 0;
+        if (!make_temporary_path(output_path, temporary_path)) {
+            note_failure(failure, FAILED_PDF, "no temporary name could be made beside it");
+            return 0;
+        }
         if (document != nullptr) document->output_path = temporary_path;
         if (document != nullptr ? pdf_begin_document(document) : pdf_begin_merged(temporary_path)) return 1;
         if (pdf_writer_is_open()) {
@@ -21,17 +25,24 @@ int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, W
                 pdf_end_document();
             else
                 pdf_end_merged(nullptr);
+            pdf_hand_failure(failure);
             delete_file(temporary_path);
             return 0;
         }
         // Not created although the name was free: the folder refuses it.
-        if (GetLastError() != ERROR_FILE_EXISTS) return 0;
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            note_last_error(failure, FAILED_PDF);
+            return 0;
+        }
     }
+    note_failure(failure, FAILED_PDF, "every temporary name tried beside it was taken");
     return 0;
 }
 
-int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path) {
+int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path,
+                              Failure* failure) {
     if (complete && replace_file(temporary_path, output_path)) return 1;
+    if (complete) note_last_error(failure, FAILED_PDF);
     delete_file(temporary_path);
     return 0;
 }

@@ -4,13 +4,16 @@
 #pragma once
 
 #include "pdf/pdf_document.h"
+#include "platform/failure.h"
 #include "platform/win32.h"
 
 // Begins, in a new file of a fresh temporary name beside output_path (the
 // name in temporary_path, PATH_BUFFER_UNITS units), the one-page `document`
 // (its output_path set here) or, given null, a document of many pages. 0 when
-// it could not be begun; nothing is left on disk then.
-int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path);
+// it could not be begun, why noted in `failure`; nothing is left on disk then.
+int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path,
+                             Failure* failure);
 // A complete document moved over output_path (1), or the temporary file
-// removed (0).
-int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path);
+// removed (0; why the move failed noted in `failure`).
+int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path,
+                              Failure* failure);

@@ -40,9 +40,12 @@ const unsigned char* icc_bytes(const IccProfile* profile) {
     return reinterpret_cast<const unsigned char*>(profile + 1);
 }
 
-IccProfile* load_icc_profile(const WCHAR* path) {
+IccProfile* load_icc_profile(const WCHAR* path, Failure* failure) {
     HANDLE file = open_file(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (file == INVALID_HANDLE_VALUE) {
+        note_last_error(failure, FAILED_INPUT);
+        return nullptr;
+    }
 
     IccProfile* profile = nullptr;
     DWORD size_high = 0;
@@ -57,6 +60,7 @@ IccProfile* load_icc_profile(const WCHAR* path) {
         }
     }
     CloseHandle(file);
+    if (profile == nullptr) note_failure(failure, FAILED_INPUT, "not an ICC profile");
     return profile;
 }
 

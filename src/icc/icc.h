@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/failure.h"
 #include "platform/win32.h"
 
 // One heap block: this header, then the profile's bytes exactly as stored
@@ -23,7 +24,8 @@ IccProfile* icc_allocate(uint32_t size);
 unsigned char* icc_bytes(IccProfile* profile);
 const unsigned char* icc_bytes(const IccProfile* profile);
 
-IccProfile* load_icc_profile(const WCHAR* path);
+// The profile in the file, or null with why noted in `failure` (when given).
+IccProfile* load_icc_profile(const WCHAR* path, Failure* failure);
 int icc_is_valid(const IccProfile* profile);
 uint32_t icc_profile_size(const IccProfile* profile);
 int icc_component_count(const IccProfile* profile);

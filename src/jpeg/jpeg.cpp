@@ -45,6 +45,7 @@ struct ScanState {
     uint64_t start;  // of the start-of-image marker
     uint64_t exif_at;  // the first EXIF segment's bytes after its length field
     uint32_t exif_bytes;
+    uint64_t scan_at;
 };
 
 // 1 when exactly `count` bytes were read.
@@ -261,22 +262,31 @@ static int skip_segment(HANDLE file) {
     return move_by(file, int64_t{read_u16(field)} - 2);
 }
 
+// How a walk of the markers ended.
+enum WalkEnd { WALK_AT_SCAN, WALK_AT_END, WALK_CUT, WALK_NO_MARKER };
+
 // Marker by marker until the start of scan, an ending code, or a read or move
 // that fails.
-static void walk_markers(ScanState* scan) {
+static int walk_markers(ScanState* scan) {
     for (;;) {
         unsigned char marker[2];
-        if (!read_bytes(scan->file, marker, sizeof marker) || marker[0] != 0xFF) return;
+        if (!read_bytes(scan->file, marker, sizeof marker)) return WALK_CUT;
+        if (marker[0] != 0xFF) return WALK_NO_MARKER;
         unsigned code = marker[1];
         // Any number of fill bytes 0xFF may stand before a marker's code.
         while (code == 0xFF) {
             unsigned char next;
-            if (!read_bytes(scan->file, &next, 1)) return;
+            if (!read_bytes(scan->file, &next, 1)) return WALK_CUT;
             code = next;
         }
+        if (code == 0xDA) {
+            const int64_t at = move_far(scan->file, 0);
+            scan->scan_at = at > 0 ? static_cast<uint64_t>(at) : 0;
+            return WALK_AT_SCAN;
+        }
         int going = 1;
-        if (code == 0x00 || code == 0xD8 || code == 0xD9 || code == 0xDA)
-            going = 0;
+        if (code == 0x00 || code == 0xD8 || code == 0xD9)
+            return WALK_AT_END;
         else if (is_frame_code(code))
             going = read_frame(scan, code);
         else if (code == 0xE0)
@@ -289,7 +299,7 @@ static void walk_markers(ScanState* scan) {
             going = 1;  // a marker without a length
         else
             going = skip_segment(scan->file);
-        if (!going) return;
+        if (!going) return WALK_CUT;
     }
 }
 
@@ -306,6 +316,7 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
     info->start = scan->start;
     info->exif_at = scan->exif_at;
     info->exif_bytes = scan->exif_bytes;
+    info->scan_at = scan->scan_at;
     double x_per_inch = 0.0;
     double y_per_inch = 0.0;
     if (scan->units == 1) {
@@ -327,11 +338,44 @@ static void fill_info(const ScanState* scan, ImageInfo* info) {
 // PDF's DCT filter hands readers 8-bit samples of the baseline, extended
 // sequential and progressive processes, Huffman or arithmetic coded; a reader
 // shows no other image, so a PDF holding one would be a failure reported as
-// success.
-static int readers_can_show(const ScanState* scan) {
+// success. Why not, or null when it can.
+static const char* unshowable(const ScanState* scan) {
     const uint32_t code = scan->frame_code;
-    return scan->precision == 8 &&
-           (code == 0xC0 || code == 0xC1 || code == 0xC2 || code == 0xC9 || code == 0xCA);
+    if (code == 0xC3 || code == 0xC7 || code == 0xCB || code == 0xCF) return "lossless JPEG: no PDF reader shows it";
+    if (code == 0xC5 || code == 0xC6 || code == 0xCD || code == 0xCE)
+        return "hierarchical JPEG: no PDF reader shows it";
+    if (scan->precision == 12) return "12-bit JPEG: no PDF reader shows it";
+    if (scan->precision != 8) return "samples other than 8-bit: no PDF reader shows it";
+    return nullptr;
+}
+
+// What a file with no start-of-image marker is, by its first bytes.
+static const char* not_jpeg_reason(HANDLE file) {
+    unsigned char head[12] = {};
+    const int64_t at = move_far(file, 0);
+    DWORD got = 0;
+    if (at < 0 || move_far(file, -at) != 0 || !ReadFile(file, head, sizeof head, &got, nullptr))
+        return "not a JPEG file";
+    if (got == 0) return "empty file";
+    static const struct { const char* magic; uint32_t at, length; const char* reason; } kinds[] = {
+        {"\x89PNG", 0, 4, "not a JPEG file (PNG image)"},  {"GIF8", 0, 4, "not a JPEG file (GIF image)"},
+        {"II*\0", 0, 4, "not a JPEG file (TIFF image)"},   {"MM\0*", 0, 4, "not a JPEG file (TIFF image)"},
+        {"WEBP", 8, 4, "not a JPEG file (WebP image)"},     {"ftypheic", 4, 8, "not a JPEG file (HEIC image)"},
+        {"ftypheix", 4, 8, "not a JPEG file (HEIC image)"}, {"ftypmif1", 4, 8, "not a JPEG file (HEIF image)"},
+        {"ftypavif", 4, 8, "not a JPEG file (AVIF image)"}, {"%PDF", 0, 4, "not a JPEG file (PDF document)"},
+        {"BM", 0, 2, "not a JPEG file (BMP image)"},
+    };
+    for (const auto& kind : kinds)
+        if (kind.at + kind.length <= got && memcmp(head + kind.at, kind.magic, kind.length) == 0) return kind.reason;
+    return "not a JPEG file";
+}
+
+// Why a walk gave no picture a PDF can hold, or null when it did.
+static const char* walk_failure(const ScanState* scan, int end) {
+    if (scan->frame_code == 0)
+        return end == WALK_CUT ? "cut short before its frame header" : "no frame header before its image data";
+    if (scan->components == 0 || scan->width == 0 || scan->height == 0) return "no picture size in its frame header";
+    return unshowable(scan);
 }
 
 int is_jpeg_name(const WCHAR* path) {
@@ -342,15 +386,31 @@ int is_jpeg_name(const WCHAR* path) {
     return 0;
 }
 
-int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
-    if (!is_jpeg_name(path)) return 0;
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure) {
+    if (!is_jpeg_name(path)) {
+        // Never opened: what the name stands for is asked here, once.
+        const DWORD attributes = GetFileAttributesW(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_DIRECTORY);
+            note_last_error(failure, FAILED_INPUT);
+        }
+        note_failure(failure, FAILED_INPUT, "not a JPEG name (.jpg, .jpeg, .jpe or .jfif)");
+        return 0;
+    }
 
     ScanState scan = {};
     scan.profile = profile;
     IccProfile* joined = nullptr;
+    const char* why = nullptr;
     scan.file = open_file(path, GENERIC_READ, OPEN_EXISTING);
-    if (scan.file != INVALID_HANDLE_VALUE) {
-        if (find_start_of_image(scan.file, &scan.start)) walk_markers(&scan);
+    if (scan.file == INVALID_HANDLE_VALUE) {
+        note_last_error(failure, FAILED_INPUT);
+        why = "cannot be opened";
+    } else {
+        if (find_start_of_image(scan.file, &scan.start))
+            why = walk_failure(&scan, walk_markers(&scan));
+        else
+            why = not_jpeg_reason(scan.file);
         if (profile != nullptr) joined = join_icc_chunks(&scan);
         CloseHandle(scan.file);
     }
@@ -362,8 +422,10 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile) {
         else
             free(joined);
     }
-    if (scan.components == 0 || scan.width == 0 || scan.height == 0) return 0;
-    if (!readers_can_show(&scan)) return 0;
+    if (why != nullptr) {
+        note_failure(failure, FAILED_INPUT, why);
+        return 0;
+    }
     fill_info(&scan, info);
     return 1;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "icc/icc.h"
+#include "platform/failure.h"
 #include "platform/win32.h"
 
 struct ImageInfo {
@@ -21,13 +22,15 @@ struct ImageInfo {
     // ("Exif\0\0" first), and how many there are; 0 bytes when there is none.
     uint64_t exif_at;
     uint32_t exif_bytes;
+    uint64_t scan_at;  // where the first scan's data begins (after its marker); 0 when none was found
 };
 
 // 1 for a name whose extension is .jpg, .jpeg, .jpe or .jfif in any letter case.
 int is_jpeg_name(const WCHAR* path);
 
-// 1 with `info` filled, or 0, also for a last frame a PDF reader cannot show
-// (samples other than 8-bit, a lossless or hierarchical process). With
-// `profile` non-null, an embedded ICC profile (or null) is handed back there
-// on every return after the extension test.
-int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile);
+// 1 with `info` filled, or 0 with why noted in `failure` (when given), also
+// for a last frame a PDF reader cannot show (samples other than 8-bit, a
+// lossless or hierarchical process). With `profile` non-null, an embedded ICC
+// profile (or null) is handed back there on every return after the extension
+// test.
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure);

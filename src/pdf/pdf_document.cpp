@@ -23,6 +23,8 @@ static const PageSpec* page_of(const DocumentSpec* document, int32_t i) {
 
 int pdf_begin_document(const DocumentSpec* document) {
     pdf_writer.ok = 0;
+    pdf_writer.failure = Failure{};
+    pdf_writer.unended_images = 0;
     pdf_writer.file = open_file(document->output_path, GENERIC_WRITE, CREATE_NEW);
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
     pdf_writer.ok = 1;

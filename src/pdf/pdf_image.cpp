@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "jpeg/jpeg.h"
 #include "pdf/pdf_writer.h"
@@ -50,37 +51,68 @@ static int external_name(const WCHAR* path, char* escaped) {
     return 1;
 }
 
-// Copies `size` bytes from `jpeg`, from `start` on, to the output. 1 when
-// all arrived.
-static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size) {
+// 1 when the block holds the end-of-image pair 0xFF 0xD9 at or after `from`
+// (`*pending`: the block before ended in 0xFF). In the scan's data 0xFF is
+// followed only by 0x00 or a restart code, so the first such pair is the end.
+static int holds_end(const unsigned char* block, uint32_t count, uint32_t from, int* pending) {
+    if (from >= count) return *pending = 0;
+    if (*pending && from == 0 && block[0] == 0xD9) return 1;
+    *pending = block[count - 1] == 0xFF;
+    for (const unsigned char* p = block + from; p + 1 < block + count; ++p) {
+        p = static_cast<const unsigned char*>(memchr(p, 0xFF, static_cast<size_t>(block + count - 1 - p)));
+        if (p == nullptr) return 0;
+        if (p[1] == 0xD9) return 1;
+    }
+    return 0;
+}
+
+// Copies `size` bytes from `jpeg`, from `start` on, to the output, noting in
+// the writer whether the end-of-image marker came after the scan began at
+// `scan_from` (bytes from start). 1 when all arrived.
+static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_from) {
     unsigned char block[COPY_BLOCK_BYTES];
     uint32_t remaining = size;
+    int ended = 0, pending = 0;
     if (start != 0 && SetFilePointer(jpeg, static_cast<LONG>(start), nullptr, FILE_CURRENT) != start) return 0;
     while (remaining != 0) {
         DWORD count = remaining < COPY_BLOCK_BYTES ? remaining : COPY_BLOCK_BYTES;
         DWORD got = 0;
         // A short read means the file changed under us: the stream would no
         // longer match its /Length, so the copy stops as on a failed read.
-        if (!ReadFile(jpeg, block, count, &got, nullptr) || got != count) return 0;
+        if (!ReadFile(jpeg, block, count, &got, nullptr)) {
+            note_last_error(&pdf_writer.failure, FAILED_INPUT);
+            return 0;
+        }
+        if (got != count) {
+            note_failure(&pdf_writer.failure, FAILED_INPUT, "changed while it was read");
+            return 0;
+        }
         DWORD written = 0;
-        if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) return 0;
+        if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) {
+            note_last_error(&pdf_writer.failure, FAILED_PDF);
+            return 0;
+        }
         pdf_writer.bytes_written += count;
         // Every byte: two photos that differ anywhere are two documents.
         if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, block, count);
+        const uint32_t at = size - remaining;
+        if (!ended) ended = holds_end(block, count, scan_from > at ? scan_from - at : 0, &pending);
         remaining -= count;
     }
+    if (!ended) ++pdf_writer.unended_images;
     return 1;
 }
 
 int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
     if (!pdf_writer.ok) return 0;
     ImageInfo info;
-    if (!scan_jpeg(path, &info, nullptr)) {
+    if (!scan_jpeg(path, &info, nullptr, &pdf_writer.failure)) {
         pdf_writer.ok = 0;
         return 0;
     }
     HANDLE jpeg = open_file(path, GENERIC_READ, OPEN_EXISTING);
     if (jpeg == INVALID_HANDLE_VALUE) {
+        note_last_error(&pdf_writer.failure, FAILED_INPUT);
         pdf_writer.ok = 0;
         return 0;
     }
@@ -100,11 +132,16 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
         size = GetFileSize(jpeg, &size_high);
         // The high part matters: a 4 GiB file must not pass for a small one.
         refused = size_high != 0 || size > LARGEST_JPEG_BYTES || info.start >= size;
+        if (refused) note_failure(&pdf_writer.failure, FAILED_INPUT, "over 2 GiB, more than a PDF image holds");
         if (!refused) size -= static_cast<uint32_t>(info.start);
-        refused = refused || pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit();
+        if (!refused && pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit()) {
+            note_failure(&pdf_writer.failure, FAILED_PDF, "larger than a PDF can be");
+            refused = 1;
+        }
     }
     if (refused) {
         if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);
+        if (external) note_failure(&pdf_writer.failure, FAILED_INPUT, "name not in the system's code page");
         pdf_writer.ok = 0;
         return 0;
     }
@@ -129,7 +166,9 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
     } else {
         pdf_printf("%s%s%s/Length %ld\r>>\rstream\r\n", head, smask, "/Filter /DCTDecode\r",
                    static_cast<long>(size));
-        int copied = copy_jpeg(jpeg, static_cast<uint32_t>(info.start), size);
+        const uint64_t scan_from = info.scan_at > info.start ? info.scan_at - info.start : size;
+        int copied = copy_jpeg(jpeg, static_cast<uint32_t>(info.start), size,
+                               static_cast<uint32_t>(scan_from < size ? scan_from : size));
         if (pdf_writer.ok && !copied) pdf_writer.ok = 0;
         CloseHandle(jpeg);
         pdf_end_stream();

@@ -63,6 +63,8 @@ int pdf_begin_merged(const WCHAR* path) {
 int pdf_begin_merged_on(HANDLE file) {
     release_tables();
     pdf_writer.ok = 0;
+    pdf_writer.failure = Failure{};
+    pdf_writer.unended_images = 0;
     pdf_writer.file = file;
     if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
     pdf_begin_bytes();

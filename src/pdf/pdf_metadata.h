@@ -7,9 +7,8 @@
 
 #include "platform/win32.h"
 
-// Units of one metadata text, terminating zero included: as many as one
-// argument of the command line holds.
-constexpr int METADATA_TEXT_UNITS = 262;
+// Units of one metadata text, terminating zero included.
+constexpr int METADATA_TEXT_UNITS = 4097;
 
 // The run's choices: each text replaces the default (title: the file name;
 // subject: the profile's description) or, empty, leaves it.

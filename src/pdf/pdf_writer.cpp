@@ -12,10 +12,21 @@ PdfWriter pdf_writer;
 // Working buffer sizes; the callers keep their pieces and texts within them.
 constexpr int OBJECT_HEADER_BYTES = 256;
 constexpr int PRINTF_BYTES = 2052;
-constexpr int TEXT_BYTES = 2048;
+// A metadata text in UTF-16 with a byte-order mark, every byte escaped at worst.
+constexpr int TEXT_BYTES = 4 * METADATA_TEXT_UNITS + 16;
 
 int pdf_writer_ok(void) {
     return pdf_writer.ok;
+}
+
+void pdf_hand_failure(Failure* failure) {
+    if (pdf_writer.failure.reason == nullptr) return;
+    note_failure(failure, pdf_writer.failure.file, pdf_writer.failure.reason);
+    if (failure != nullptr && failure->reason == pdf_writer.failure.reason) failure->error = pdf_writer.failure.error;
+}
+
+int32_t pdf_unended_images(void) {
+    return pdf_writer.unended_images;
 }
 
 int pdf_writer_is_open(void) {
@@ -31,9 +42,13 @@ void pdf_write_bytes(const void* data, uint32_t length) {
     // could never be listed in the cross-reference section, so it is refused.
     if (static_cast<int64_t>(length) > pdf_position_limit() - pdf_writer.bytes_written) {
         pdf_writer.ok = 0;
+        note_failure(&pdf_writer.failure, FAILED_PDF, "larger than a PDF can be");
     } else {
         DWORD written = 0;
-        if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) pdf_writer.ok = 0;
+        if (!WriteFile(pdf_writer.file, data, length, &written, nullptr)) {
+            pdf_writer.ok = 0;
+            note_last_error(&pdf_writer.failure, FAILED_PDF);
+        }
     }
     // The count grows whether or not the write succeeded.
     pdf_writer.bytes_written += length;
@@ -232,7 +247,10 @@ int pdf_end_document(void) {
         pdf_printf("startxref\r%lld\r%%%%EOF\r", static_cast<long long>(start));
     }
     // Closing hands the platform's last buffered bytes to the disk, so it can fail too.
-    if (!CloseHandle(pdf_writer.file)) pdf_writer.ok = 0;
+    if (!CloseHandle(pdf_writer.file)) {
+        pdf_writer.ok = 0;
+        note_last_error(&pdf_writer.failure, FAILED_PDF);
+    }
     pdf_writer.file = INVALID_HANDLE_VALUE;
     free(pdf_writer.grown_offsets);
     pdf_writer.grown_offsets = nullptr;

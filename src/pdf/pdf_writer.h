@@ -7,6 +7,7 @@
 #include "pdf/pdf_date.h"
 #include "pdf/pdf_id.h"
 #include "pdf/pdf_metadata.h"
+#include "platform/failure.h"
 #include "platform/win32.h"
 
 constexpr int PDF_MAX_OFFSETS = 1000;
@@ -39,6 +40,8 @@ struct PdfWriter {
     int32_t metadata_object;
     int32_t image_profile_object;
     DocumentHash hash;
+    Failure failure;  // why ok went to 0, where that is known
+    int32_t unended_images;  // images copied whose scan had no end-of-image marker after it
 };
 
 extern PdfWriter pdf_writer;
@@ -53,6 +56,10 @@ extern PdfWriter pdf_writer;
 // far succeeded; a document's file is open (pdf_end_document closes it).
 int pdf_writer_ok(void);
 int pdf_writer_is_open(void);
+// Why the document failed, as the writer noted it, handed on to `failure`.
+void pdf_hand_failure(Failure* failure);
+// Images of the document so far with no end-of-image marker after their scan.
+int32_t pdf_unended_images(void);
 
 void pdf_begin_object(void);
 void pdf_end_object(void);

@@ -70,9 +70,30 @@ static HANDLE create_file(const WCHAR* path, DWORD access, DWORD share, DWORD di
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
     const DWORD share = access == GENERIC_READ ? FILE_SHARE_READ : 0;
     HANDLE file = create_file(path, access, share, disposition, FILE_ATTRIBUTE_NORMAL);
-    if (file != INVALID_HANDLE_VALUE && disposition == OPEN_EXISTING && GetFileType(file) != FILE_TYPE_DISK) {
+    if (file == INVALID_HANDLE_VALUE) {
+        // Windows answers a folder opened as a file with "access denied".
+        const DWORD error = GetLastError();
+        const DWORD attributes = error == ERROR_ACCESS_DENIED && ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) SetLastError(ERROR_DIRECTORY);
+        else SetLastError(error);
+        return file;
+    }
+    if (disposition == OPEN_EXISTING && GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
+        SetLastError(ERROR_BAD_FILE_TYPE);
         return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+HANDLE open_stream(const WCHAR* path) {
+    HANDLE file = create_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            SetLastError(ERROR_DIRECTORY);
+        else
+            SetLastError(ERROR_ACCESS_DENIED);
     }
     return file;
 }

@@ -22,6 +22,10 @@ char* to_ansi_path(const WCHAR* path);
 // or device (a FIFO, a console, NUL) is refused at once.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
 
+// Opened to be read once, front to back: any readable stream will do (a
+// pipe, a FIFO, a terminal), and opening one waits for its writer.
+HANDLE open_stream(const WCHAR* path);
+
 // Which file a name stands for, whatever the name: its volume and index, and
 // what it is (FILE_ATTRIBUTE_ bits: a folder, a link, a device...).
 struct FileIdentity {

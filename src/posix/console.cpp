@@ -7,26 +7,33 @@
 #include <unistd.h>
 
 #include "posix/names.h"
+#include "posix/process.h"
 #include "posix/win32_posix.h"
 
 // Handles are a descriptor plus one, as in the file calls.
 HANDLE GetStdHandle(DWORD which) {
     int fd = which == STD_INPUT_HANDLE ? 0 : which == STD_OUTPUT_HANDLE ? 1 : which == STD_ERROR_HANDLE ? 2 : -1;
-    if (fd < 0) return INVALID_HANDLE_VALUE;
+    if (fd < 0 || posix_closed_at_start(fd)) return INVALID_HANDLE_VALUE;
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
 }
 
 BOOL WriteConsoleW(HANDLE console, const void* text, DWORD units, LPDWORD written, LPVOID reserved) {
     (void)reserved;
     if (written != nullptr) *written = 0;
-    if (console == INVALID_HANDLE_VALUE || console == nullptr || text == nullptr) return FALSE;
+    if (console == INVALID_HANDLE_VALUE || console == nullptr || text == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     int fd = static_cast<int>(reinterpret_cast<intptr_t>(console) - 1);
     std::string bytes = posix_native_text(static_cast<const WCHAR*>(text), units);
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return FALSE;
+        if (n <= 0) {
+            SetLastError(n == 0 || errno == ENOSPC ? ERROR_DISK_FULL : errno == EPIPE ? ERROR_BROKEN_PIPE : ERROR_WRITE_FAULT);
+            return FALSE;
+        }
         done += static_cast<size_t>(n);
     }
     if (written != nullptr) *written = units;

@@ -69,6 +69,7 @@ static int write_all(int fd, const unsigned char* data, size_t count, size_t* do
     while (*done < count) {
         ssize_t n = write(fd, data + *done, count - *done);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;  // a write that takes nothing: the disk is full
         if (n <= 0) return 0;
         *done += static_cast<size_t>(n);
     }

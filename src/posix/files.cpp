@@ -33,6 +33,15 @@ static void set_error_from_errno(void) {
     case ENOTDIR: SetLastError(ERROR_PATH_NOT_FOUND); break;
     case EEXIST: SetLastError(ERROR_FILE_EXISTS); break;
     case ENAMETOOLONG: SetLastError(ERROR_FILENAME_EXCED_RANGE); break;
+    case ENOSPC:
+    case EDQUOT: SetLastError(ERROR_DISK_FULL); break;
+    case EFBIG: SetLastError(ERROR_FILE_TOO_LARGE); break;
+    case EPIPE: SetLastError(ERROR_BROKEN_PIPE); break;
+    case EBADF: SetLastError(ERROR_INVALID_HANDLE); break;
+    case EROFS: SetLastError(ERROR_WRITE_PROTECT); break;
+    case EISDIR: SetLastError(ERROR_DIRECTORY); break;
+    case ELOOP: SetLastError(ERROR_CANT_RESOLVE_FILENAME); break;
+    case EIO: SetLastError(ERROR_READ_FAULT); break;
     default: SetLastError(ERROR_ACCESS_DENIED); break;
     }
 }
@@ -97,7 +106,7 @@ static HANDLE open_to_query(const std::string& path) {
 }
 
 static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mode,
-                          DWORD disposition) {
+                          DWORD disposition, DWORD flags) {
     int mode;
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
         mode = O_RDWR;
@@ -120,8 +129,12 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
     // once, and GetFileType tells the caller what it got.
     // A new file is private until it is moved into place (see move_native).
     const mode_t permissions = disposition == CREATE_NEW ? 0600 : 0666;
-    int fd = open(path.c_str(), mode | O_CLOEXEC | (mode == O_RDONLY ? O_NONBLOCK : 0), permissions);
+    // A stream read front to back (FILE_FLAG_SEQUENTIAL_SCAN) waits for its writer.
+    const int nonblocking = mode == O_RDONLY && !(flags & FILE_FLAG_SEQUENTIAL_SCAN);
+    int fd = open(path.c_str(), mode | O_CLOEXEC | (nonblocking ? O_NONBLOCK : 0), permissions);
     if (fd < 0) {
+        // A file to be made whose folder is missing, as Windows tells it.
+        if (errno == ENOENT && (mode & O_CREAT)) errno = ENOTDIR;
         set_error_from_errno();
         return INVALID_HANDLE_VALUE;
     }
@@ -152,9 +165,9 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE template_file) {
-    (void)security, (void)flags, (void)template_file;
+    (void)security, (void)template_file;
     if (path == nullptr) return INVALID_HANDLE_VALUE;
-    return open_native(posix_native_path(path), access, share_mode, disposition);
+    return open_native(posix_native_path(path), access, share_mode, disposition, flags);
 }
 
 static std::string native_ansi_path(LPCSTR path) {
@@ -166,9 +179,9 @@ static std::string native_ansi_path(LPCSTR path) {
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE template_file) {
-    (void)security, (void)flags, (void)template_file;
+    (void)security, (void)template_file;
     if (path == nullptr) return INVALID_HANDLE_VALUE;
-    return open_native(native_ansi_path(path), access, share_mode, disposition);
+    return open_native(native_ansi_path(path), access, share_mode, disposition, flags);
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read_count,
@@ -178,6 +191,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read_count,
     size_t done = 0;
     BOOL result = fd >= 0 && cache_read(fd, buffer, count, &done) ? TRUE : FALSE;
     if (read_count != nullptr) *read_count = static_cast<DWORD>(done);
+    if (!result) fd < 0 ? SetLastError(ERROR_INVALID_HANDLE) : set_error_from_errno();
     return result;
 }
 
@@ -188,6 +202,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
     size_t done = 0;
     BOOL result = fd >= 0 && cache_write(fd, buffer, count, &done) ? TRUE : FALSE;
     if (written != nullptr) *written = static_cast<DWORD>(done);
+    if (!result) fd < 0 ? SetLastError(ERROR_INVALID_HANDLE) : set_error_from_errno();
     return result;
 }
 
@@ -288,8 +303,11 @@ BOOL CloseHandle(HANDLE handle) {
     if (fd < 0) return FALSE;
     // The last bytes may meet a full disk here; the handle closes all the same.
     int flushed = cache_detach(fd);
+    if (!flushed) set_error_from_errno();
     if (fd < OPENED_TYPES) opened_types[fd] = 0;
-    return close(fd) == 0 && flushed ? TRUE : FALSE;
+    const int closed = close(fd) == 0;
+    if (!closed && flushed) set_error_from_errno();
+    return closed && flushed ? TRUE : FALSE;
 }
 
 // The process's umask and owner, read once: reading the umask means setting

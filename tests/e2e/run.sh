@@ -157,7 +157,7 @@ while read -r case arguments; do
   rm -f ./*.pdf
   kestrel $arguments 2> stderr.txt
   want=""
-  if [ "$mode" = posix ] && [[ $arguments == *short-cmyk.icc* ]]; then want="Kestrel Error: short-cmyk.icc"; fi
+  if [ "$mode" = posix ] && [[ $arguments == *short-cmyk.icc* ]]; then want="Kestrel Error: short-cmyk.icc: not an ICC profile"; fi
   [ "$(cat stderr.txt)" = "$want" ] && pass || fail "command-line/$case: messages: $(cat stderr.txt)"
   for jpeg in $arguments; do
     [[ $jpeg == *.jpg ]] && check_pdf "command-line/$case" "${jpeg%.jpg}" "$jpeg" "${page[${jpeg%.jpg}]}"
@@ -281,22 +281,50 @@ posix;--dpi 1e3;not a resolution (1 to 65535 dots per inch): 1e3
 ERRORS
 
 # Failures: one message each, nothing written for them, the batch goes on.
-mkdir -p "$work/failures/sub dir" "$work/failures/folder.jpg" && cd "$work/failures"
+# Each cause, made by a real run, and the POSIX line that names it.
+mkdir -p "$work/failures/sub dir" "$work/failures/folder.jpg" "$work/failures/photos" && cd "$work/failures"
 cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt . && cp "$inputs"/gray.jpg "sub dir/"
 # JPEGs no PDF reader shows: 12-bit samples, lossless, hierarchical.
 cp "$inputs"/twelve-bit.jpg "$inputs"/lossless.jpg "$inputs"/hierarchical.jpg .
-kestrel notes.txt fake.jpg missing.jpg folder.jpg twelve-bit.jpg lossless.jpg hierarchical.jpg \
-  rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
+printf '\x89PNG\r\n\x1a\n' > png.jpg && printf 'GIF89a' > gif.jpg && printf 'II*\0' > tiff.jpg && printf 'BM6' > bmp.jpg
+printf 'RIFF\0\0\0\0WEBPVP8 ' > webp.jpg && printf '\0\0\0\30ftypheic' > heic.jpg && printf '%%PDF-1.4' > pdf.jpg
+: > empty.jpg && head -c 20 rgb.jpg > cut.jpg
+causes=(notes.txt 'not a JPEG name (.jpg, .jpeg, .jpe or .jfif)'  fake.jpg 'not a JPEG file'
+        missing.jpg 'no such file'  folder.jpg 'is a folder; -r converts its photos'
+        photos 'is a folder; -r converts its photos'  twelve-bit.jpg '12-bit JPEG: no PDF reader shows it'
+        lossless.jpg 'lossless JPEG: no PDF reader shows it'  hierarchical.jpg 'hierarchical JPEG: no PDF reader shows it'
+        png.jpg 'not a JPEG file (PNG image)'  gif.jpg 'not a JPEG file (GIF image)'  tiff.jpg 'not a JPEG file (TIFF image)'
+        bmp.jpg 'not a JPEG file (BMP image)'  webp.jpg 'not a JPEG file (WebP image)'
+        heic.jpg 'not a JPEG file (HEIC image)'  pdf.jpg 'not a JPEG file (PDF document)'  empty.jpg 'empty file'
+        cut.jpg 'cut short before its frame header'  nodir/a.jpg 'no such file')
+failing=() && : > want.txt
+for ((i = 0; i < ${#causes[@]}; i += 2)); do
+  failing+=("${causes[i]}") && printf 'Kestrel Error: %s: %s\n' "${causes[i]}" "${causes[i + 1]}" >> want.txt
+done
+kestrel "${failing[@]}" rgb.jpg "sub dir/gray.jpg" 2> stderr.txt
 status=$?
 # The POSIX program says something failed; kestrel.exe always exits 0.
 if [ "$mode" = posix ]; then want_status=1; else want_status=0; fi
 [ $status -eq $want_status ] && pass || fail "failures: exit code $status, want $want_status"
 if [ "$mode" = posix ]; then
-  printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg 'folder.jpg: is a folder' twelve-bit.jpg \
-    lossless.jpg hierarchical.jpg > want.txt
-  cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(cat stderr.txt)"
+  cmp -s stderr.txt want.txt && pass || fail "failures: messages were: $(diff want.txt stderr.txt)"
+  # Causes that need another process or user: a reader of another program
+  # holding its lock, a file and a folder closed to the user running it.
+  if command -v flock >/dev/null && command -v setpriv >/dev/null; then
+    cp rgb.jpg held.jpg && cp rgb.jpg private.jpg && chmod 600 private.jpg && mkdir -p shut && cp rgb.jpg shut/ &&
+      chmod 555 shut && chmod 711 .
+    as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    flock -x held.jpg sleep 3 & sleep 0.5
+    "$program" held.jpg 2> stderr.txt
+    "${as_nobody[@]}" "$program" private.jpg shut/rgb.jpg 2>> stderr.txt
+    wait
+    [ "$(cat stderr.txt)" = 'Kestrel Error: held.jpg: in use by another program
+Kestrel Error: private.jpg: permission denied
+Kestrel Error: shut/rgb.pdf: cannot be written: permission denied' ] && pass || fail "failures, locks and rights: $(cat stderr.txt)"
+    chmod 755 shut .
+  fi
 fi
-for f in notes.pdf fake.pdf missing.pdf folder.pdf twelve-bit.pdf lossless.pdf hierarchical.pdf; do
+for f in notes.pdf fake.pdf missing.pdf folder.pdf twelve-bit.pdf lossless.pdf hierarchical.pdf png.pdf empty.pdf cut.pdf; do
   [ -e "$f" ] && fail "failures: $f was created" || pass
 done
 [ -f rgb.pdf ] && qpdf --check rgb.pdf >/dev/null 2>&1 && pass || fail "failures: rgb.pdf missing or broken"
@@ -331,7 +359,7 @@ if [ "$mode" = posix ]; then
   kestrel -v "${names[@]:0:2}" "" -- "${names[@]:2}" > stdout.txt 2> stderr.txt
   status=$?
   [ $status -eq 1 ] && pass || fail "names: exit code $status, want 1 (the empty argument)"
-  [ "$(cat stderr.txt)" = "Kestrel Error: " ] && pass || fail "names: messages were: $(cat stderr.txt)"
+  [ "$(cat stderr.txt)" = "Kestrel Error: : empty name" ] && pass || fail "names: messages were: $(cat stderr.txt)"
   printf '%s.pdf\n' "${names[@]%.jpg}" | cmp -s - stdout.txt && pass ||
     fail "names: -v printed: $(cat stdout.txt)"
   # The title and the first page label are the same string, byte for byte.
@@ -388,7 +416,7 @@ kestrel gray.jpg rgb.jpg -o book.pdf cmyk.jpg fake.jpg rgb-icc.jpg --auto-orient
 status=$?
 if [ "$mode" = posix ]; then
   [ $status -eq 1 ] && pass || fail "merge: exit code $status, want 1 (fake.jpg)"
-  [ "$(cat stderr.txt)" = "Kestrel Error: fake.jpg" ] && pass || fail "merge: messages were: $(cat stderr.txt)"
+  [ "$(cat stderr.txt)" = "Kestrel Error: fake.jpg: not a JPEG file" ] && pass || fail "merge: messages were: $(cat stderr.txt)"
 fi
 if [ "${KESTREL_E2E_UPDATE:-}" = 1 ]; then mkdir -p "$expected/merge" && masked book.pdf > "$expected/merge/book.pdf"; fi
 cmp -s <(masked book.pdf) "$expected/merge/book.pdf" && pass || fail "merge: book.pdf differs from expected/merge/book.pdf"
@@ -425,7 +453,7 @@ subject=$(pdfinfo same.pdf 2>/dev/null | sed -n 's/^Subject: *//p')
 kestrel -o none.pdf fake.jpg missing.jpg 2> stderr.txt
 status=$?
 if [ "$mode" = posix ]; then
-  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: fake.jpg\nKestrel Error: missing.jpg' ] && pass ||
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: fake.jpg: not a JPEG file\nKestrel Error: missing.jpg: no such file' ] && pass ||
     fail "merge, no page: status $status, messages: $(cat stderr.txt)"
 fi
 [ ! -e none.pdf ] && pass || fail "merge: none.pdf written without a page"
@@ -438,7 +466,7 @@ cp book.pdf book.before
 (trap '' XFSZ; ulimit -f 64 && kestrel -o book.pdf gray.jpg big.jpg rgb.jpg 2> stderr.txt)
 status=$?
 if [ "$mode" = posix ]; then
-  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: big.jpg\nKestrel Error: book.pdf' ] && pass ||
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = 'Kestrel Error: book.pdf: cannot be written: file size limit reached' ] && pass ||
     fail "merge, failed copy: status $status, messages: $(cat stderr.txt)"
 fi
 cmp -s book.pdf book.before && pass || fail "merge: book.pdf changed by a failed document"
@@ -449,7 +477,7 @@ mkdir shelf.pdf && echo "a book" > shelf.pdf/kept.txt
 kestrel -o shelf.pdf gray.jpg rgb.jpg 2> stderr.txt
 status=$?
 if [ "$mode" = posix ]; then
-  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: shelf.pdf" ] && pass ||
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: shelf.pdf: cannot be written: is a folder" ] && pass ||
     fail "merge, failed move: status $status, messages: $(cat stderr.txt)"
 fi
 [ "$(ls -A shelf.pdf)" = kept.txt ] && [ "$(cat shelf.pdf/kept.txt)" = "a book" ] && pass ||
@@ -612,7 +640,7 @@ if [ "$mode" = posix ]; then
   # leaves no temporary file.
   { cat a.jpg; head -c 655360 /dev/zero; } > big.jpg && echo "an older PDF" > big.pdf
   (ulimit -f 64 && kestrel big.jpg 2> stderr.txt)
-  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: big.jpg" ] && [ "$(cat big.pdf)" = "an older PDF" ] &&
+  [ $? -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: big.pdf: cannot be written: file size limit reached" ] && [ "$(cat big.pdf)" = "an older PDF" ] &&
     pass || fail "size limit: status, message '$(cat stderr.txt)' or big.pdf changed"
   no_temporary "size limit"
   # Killed in the middle of a large conversion: the older PDF is intact, at
@@ -672,7 +700,7 @@ Kestrel Error: pipe.jpg: its PDF's name is not a regular file" ] && [ -p pipe.pd
   # be written fails the run.
   long=$(printf 'n%.0s' $(seq 300)).jpg
   kestrel a.jpg mypaper.icc "$long" 2> stderr.txt
-  [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: mypaper.icc\nKestrel Error: %s: name too long' "${long:0:261}")" ] && pass ||
+  [ "$(cat stderr.txt)" = "$(printf 'Kestrel Error: mypaper.icc: no such file\nKestrel Error: %s: name too long' "${long:0:261}")" ] && pass ||
     fail "profile and long name: $(cat stderr.txt)"
   kestrel -v a.jpg > /dev/full 2>/dev/null
   [ $? -eq 1 ] && pass || fail "-v > /dev/full: exit status $?"

@@ -151,7 +151,7 @@ protected:
     // Loads `bytes` from a file, and checks that the file was closed.
     ProfileBlock load(const std::string& bytes) {
         write_file(dir / "p.icc", bytes);
-        ProfileBlock profile(load_icc_profile(wide_path(dir / "p.icc").c_str()));
+        ProfileBlock profile(load_icc_profile(wide_path(dir / "p.icc").c_str(), nullptr));
         EXPECT_TRUE(file_is_closed(dir / "p.icc"));
         return profile;
     }
@@ -165,7 +165,7 @@ TEST_F(IccLoad, RealProfiles) {
         const WCHAR* text;
     } cases[] = {{"icc/sRGB.icc", 6922, 3, WIDE("sRGB")}, {"icc/Gray.icc", 420, 1, WIDE("Gray")}};
     for (const auto& c : cases) {
-        ProfileBlock profile(load_icc_profile(wide_path(fixture_path(c.name)).c_str()));
+        ProfileBlock profile(load_icc_profile(wide_path(fixture_path(c.name)).c_str(), nullptr));
         ASSERT_TRUE(profile) << c.name;
         EXPECT_TRUE(held_bytes(profile.get()) == read_file(fixture_path(c.name)));
         EXPECT_EQ(icc_profile_size(profile.get()), c.size);
@@ -176,7 +176,7 @@ TEST_F(IccLoad, RealProfiles) {
 
 TEST_F(IccLoad, OnlyLengthSignatureAndSizeFieldAreTested) {
     const std::string good = described_profile("Good");
-    EXPECT_EQ(load_icc_profile(wide_path(dir / "missing.icc").c_str()), nullptr);
+    EXPECT_EQ(load_icc_profile(wide_path(dir / "missing.icc").c_str(), nullptr), nullptr);
     EXPECT_FALSE(load(""));
     EXPECT_FALSE(load(good.substr(0, 39)));
     EXPECT_FALSE(load(std::string(good).replace(36, 4, "ACSP")));
@@ -200,7 +200,7 @@ TEST_F(IccLoad, FilesOfFourGibibytesAreRefused) {
     std::error_code error;
     std::filesystem::resize_file(dir / "huge.icc", (uint64_t{1} << 32) + good.size(), error);
     if (error) GTEST_SKIP() << "no sparse 4 GiB file here: " << error.message();
-    EXPECT_EQ(load_icc_profile(wide_path(dir / "huge.icc").c_str()), nullptr);
+    EXPECT_EQ(load_icc_profile(wide_path(dir / "huge.icc").c_str(), nullptr), nullptr);
 }
 
 }  // namespace

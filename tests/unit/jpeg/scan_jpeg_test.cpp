@@ -35,7 +35,7 @@ ScanResult scan_path(const std::filesystem::path& path, bool ask_profile = true)
     memcpy(&out.info, pattern, sizeof pattern);
     IccProfile* const sentinel = reinterpret_cast<IccProfile*>(&out);
     IccProfile* profile = sentinel;
-    out.result = scan_jpeg(wide_path(path).c_str(), &out.info, ask_profile ? &profile : nullptr);
+    out.result = scan_jpeg(wide_path(path).c_str(), &out.info, ask_profile ? &profile : nullptr, nullptr);
     out.info_untouched = memcmp(&out.info, pattern, sizeof pattern) == 0;
     out.profile_untouched = profile == sentinel;
     if (profile != sentinel && profile != nullptr) {
@@ -475,7 +475,7 @@ TEST(ScanExif, DateTimeOriginal) {
         const auto path = wide_path(std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file);
         ImageInfo info;
         ExifDate date;
-        EXPECT_EQ(scan_jpeg(path.c_str(), &info, nullptr) && jpeg_exif_date(path.c_str(), &info, &date), c.found) << c.file;
+        EXPECT_EQ(scan_jpeg(path.c_str(), &info, nullptr, nullptr) && jpeg_exif_date(path.c_str(), &info, &date), c.found) << c.file;
         EXPECT_TRUE(!c.found || memcmp(&date, &c.date, sizeof date) == 0) << c.file;
     }
 }

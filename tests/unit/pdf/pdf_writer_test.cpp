@@ -68,22 +68,24 @@ TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
 }
 
 TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
-    pdf_write_text(WideString(1023, u'A').c_str());  // 2 + 2046: exactly 2048 bytes
-    pdf_write_text(WideString(511, 0x5C5C).c_str());  // the limit's worst case: 2 + 4 x 511
+    // A metadata text of 4,096 units fits at its worst: 2 + 4 x 4,096 bytes.
+    pdf_write_text(WideString(4096, u'A').c_str());  // 2 + 8,192
+    pdf_write_text(WideString(4096, 0x5C5C).c_str());  // 2 + 16,384
     pdf_printf("%s", std::string(2051, 'x').c_str());
     EXPECT_EQ(pdf_writer.ok, 1);
-    EXPECT_EQ(pdf_writer.bytes_written, 2048 + 2046 + 2051);
+    const int64_t kept = 8194 + 16386 + 2051;
+    EXPECT_EQ(pdf_writer.bytes_written, kept);
 
-    pdf_write_text(WideString(1024, u'A').c_str());
+    pdf_write_text(WideString(8202, u'A').c_str());  // 16,406 bytes: past the buffer
     EXPECT_EQ(pdf_writer.ok, 0);
     pdf_writer.ok = 1;
     pdf_printf("%s", std::string(2052, 'y').c_str());
     EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_writer.bytes_written, 2048 + 2046 + 2051) << "refused pieces are not counted";
+    EXPECT_EQ(pdf_writer.bytes_written, kept) << "refused pieces are not counted";
 
     pdf_end_document();
     std::string file = read_file(path);
-    EXPECT_EQ(file.size(), 2048u + 2046u + 2051u);
+    EXPECT_EQ(file.size(), static_cast<size_t>(kept));
     EXPECT_EQ(file.find('y'), std::string::npos);
     EXPECT_EQ(file.substr(0, 4), std::string("\xFE\xFF\0A", 4));
 }
