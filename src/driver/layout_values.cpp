@@ -117,7 +117,12 @@ const char* read_page_size(const WCHAR* text, PageSize* size) {
     size->stand = SHEET_TURNS;
     if (*end != 0 && is_word(end + 1, end_of(end), "portrait")) size->stand = SHEET_PORTRAIT;
     if (*end != 0 && is_word(end + 1, end_of(end), "landscape")) size->stand = SHEET_LANDSCAPE;
-    if (*end != 0 && size->stand == SHEET_TURNS) return "unknown page size suffix (-portrait or -landscape)";
+    if (*end != 0 && size->stand == SHEET_TURNS) {
+        // "US-Letter" is no size with a suffix: only a size's own name before it makes one.
+        int named_before = text[0] >= WIDE('0') && text[0] <= WIDE('9');
+        for (const auto& named : NAMED_SIZES) named_before = named_before || is_word(text, end, named.name);
+        return named_before ? "unknown page size suffix (-portrait or -landscape)" : NOT_A_SIZE;
+    }
     for (const auto& named : NAMED_SIZES) {
         if (!is_word(text, end, named.name)) continue;
         WCHAR sides[16];

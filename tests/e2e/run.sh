@@ -266,6 +266,7 @@ done <<'ERRORS'
 both;--page-size A6;unknown page size (A3-A5, B5, Letter, Legal, Tabloid, or WxH and a unit): A6
 posix;--page-size 210x297furlong;unknown unit (mm, cm, in or pt): 210x297furlong
 posix;--page-size=A4-sideways;unknown page size suffix (-portrait or -landscape): A4-sideways
+posix;--page-size US-Letter;unknown page size (A3-A5, B5, Letter, Legal, Tabloid, or WxH and a unit): US-Letter
 posix;--page-size 0x297mm;length must be more than 0: 0x297mm
 posix;--page-size 201x100in;length over 14400 pt (200 in), more than PDF readers show: 201x100in
 posix;--margin -5mm;length must be more than 0: -5mm
@@ -646,7 +647,7 @@ if [ "$mode" = posix ]; then
   # Killed in the middle of a large conversion: the older PDF is intact, at
   # most a temporary file is left. SIGINT, SIGTERM and SIGHUP remove even that.
   { cat a.jpg; head -c 400000000 /dev/zero; } > huge.jpg && echo "an older PDF" > huge.pdf
-  for signal in KILL INT TERM HUP; do
+  for signal in KILL INT TERM HUP QUIT USR1 USR2 ALRM PIPE; do
     env --default-signal "$program" huge.jpg 2>/dev/null &
     pid=$!
     for _ in $(seq 1000); do [ -s "$(ls ./~kestrel-* 2>/dev/null | head -n 1)" ] && break; sleep 0.01; done
@@ -711,6 +712,154 @@ fi
 TZ=EST5EDT kestrel a.jpg 2>/dev/null
 want=$(TZ=EST5EDT date +%z | sed "s/\(...\)\(..\)/\1'\2'/")
 grep -aq "/CreationDate (D:[0-9]\{14\}$want)" a.pdf && pass || fail "date offset: want $want: $(grep -ao '/CreationDate ([^)]*)' a.pdf)"
+
+# --- Edges of the options: each case the smallest that once lost or garbled
+# data or failed without a word, on both programs where it exists there.
+mkdir "$work/edges" && cd "$work/edges"
+edge_archives=()
+# Folder paths of 255 to 270 units under t, and 500 levels: every walk stays
+# inside t (t/b's photo converted, the user's PDF in b beside t untouched).
+mkdir -p b t/b && cp "$inputs/rgb.jpg" b/p.jpg && cp "$inputs/rgb.jpg" t/b/p.jpg && echo "the user's PDF" > b/p.pdf
+deep=$(printf 'a%.0s' $(seq 128))
+python3 -c 'import os; os.makedirs("/".join(["t"] + ["a"] * 500) + "/" + "z" * 20)'
+for length in $(seq 255 270) 500-levels; do
+  if [ "$length" != 500-levels ]; then
+    rm -rf t/a* && mkdir -p "t/$deep/$(printf 'c%.0s' $(seq $((length - 131))))"
+  else
+    rm -rf t/a* && python3 -c 'import os; os.makedirs("/".join(["t"] + ["a"] * 500))'
+  fi
+  touch stamp && sleep 0.01 && rm -f t/b/p.pdf
+  kestrel -r t > /dev/null 2>&1
+  [ "$(find . -name '*.pdf' -newer stamp)" = ./t/b/p.pdf ] && [ "$(cat b/p.pdf)" = "the user's PDF" ] && pass ||
+    fail "walk at $length: PDFs written: $(find . -name '*.pdf' -newer stamp | head -3)"
+done
+rm -rf t
+# A 261-unit argument converts: the temporary name fits where the PDF's does.
+half=$(printf 'd%.0s' $(seq 127)) && mkdir -p "$half/$half" && cp "$inputs/rgb.jpg" "$half/$half/a.jpg"
+kestrel "$half/$half/a.jpg" 2> stderr.txt
+[ -f "$half/$half/a.pdf" ] && [ -z "$(ls -A "$half/$half" | grep -v '^a\.')" ] && pass ||
+  fail "261 units: $(ls -A "$half/$half") $(cat stderr.txt)"
+rm -rf "$half"
+# Embedded profiles in chunks of any size (100 bytes) and order are joined by number;
+# with a chunk missing or repeated the image has no profile of its own (the
+# default is drawn). The profile stream must be byte-equal to what it stands for.
+python3 - "$inputs/rgb-icc.jpg" <<'PY'
+import sys
+d = open(sys.argv[1], 'rb').read()
+at, chunks, rest = 2, [], bytearray(d[:2])
+while d[at] == 0xFF and d[at + 1] != 0xDA:
+    n = int.from_bytes(d[at + 2:at + 4], 'big')
+    seg = d[at:at + 2 + n]
+    if seg[4:16] == b'ICC_PROFILE\0': chunks.append((seg[16], seg[18:]))
+    else: rest += seg
+    at += 2 + n
+profile = b''.join(c for _, c in sorted(chunks))
+open('embedded.icc', 'wb').write(profile)
+def jpeg(parts):
+    out = bytearray(d[:2])
+    for seq, data in parts:
+        out += b'\xff\xe2' + (len(data) + 16).to_bytes(2, 'big') + b'ICC_PROFILE\0' + bytes([seq, len(parts)]) + data
+    return bytes(out) + bytes(rest[2:]) + d[at:]
+small = [(i // 100 + 1, profile[i:i + 100]) for i in range(0, len(profile), 100)]
+open('reordered.jpg', 'wb').write(jpeg(small[::-1]))
+open('missing.jpg', 'wb').write(jpeg(small[:1] + small[2:]))
+open('repeated.jpg', 'wb').write(jpeg(small + small[1:2]))
+PY
+profile_stream() {
+  python3 -c 'import re, sys; d = open(sys.argv[1], "rb").read()
+m = re.search(rb"<< /N \d /Length (\d+) >>\s*stream\r?\n", d)
+sys.stdout.buffer.write(d[m.end():m.end() + int(m.group(1))] if m else b"")' "$1"
+}
+default_srgb="$(dirname "$program")/data/sRGB.icc"
+kestrel reordered.jpg missing.jpg repeated.jpg 2> stderr.txt
+cmp -s <(profile_stream reordered.pdf) embedded.icc && cmp -s <(profile_stream missing.pdf) "$default_srgb" &&
+  cmp -s <(profile_stream repeated.pdf) "$default_srgb" && [ ! -s stderr.txt ] && pass ||
+  fail "ICC chunks: the profiles in reordered.pdf, missing.pdf or repeated.pdf are not as stated: $(cat stderr.txt)"
+mkdir archive && cp reordered.jpg archive/ && (cd archive && kestrel --pdfa reordered.jpg 2>/dev/null)
+edge_archives+=("$PWD/archive/reordered.pdf")
+# A date no calendar has is no date: the run's date, and a valid PDF/A.
+cp "$inputs/rgb.jpg" feb30.jpg && cp "$inputs/rgb.jpg" leap.jpg
+exiftool -q -overwrite_original -DateTimeOriginal='2021:02:30 10:00:00' feb30.jpg
+exiftool -q -overwrite_original -DateTimeOriginal='2024:02:29 10:00:00' leap.jpg
+SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa --exif-date feb30.jpg leap.jpg 2>/dev/null
+created() { pdfinfo -isodates "$1" 2>/dev/null | sed -n 's/^CreationDate: *//p'; }
+[ "$(created feb30.pdf) $(created leap.pdf)" = "2023-11-14T22:13:20Z 2024-02-29T10:00:00Z" ] && pass ||
+  fail "impossible date: $(created feb30.pdf) / $(created leap.pdf)"
+edge_archives+=("$PWD/feb30.pdf" "$PWD/leap.pdf")
+# One pixel at 65,535 dpi would print its page as 0.00 pt: refused, said.
+convert -size 1x1 xc:red -density 65535 -units PixelsPerInch dot.jpg
+kestrel dot.jpg 2> stderr.txt
+status=$?
+[ ! -e dot.pdf ] && pass || fail "one pixel at 65535 dpi: dot.pdf written"
+if [ "$mode" = posix ]; then
+  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: dot.jpg: page under 0.01 pt on a side (too few pixels for the resolution)" ] &&
+    pass || fail "one pixel at 65535 dpi: status $status, $(cat stderr.txt)"
+fi
+# Metadata texts up to 4,096 characters, in the dictionary and the XMP packet.
+text=$(printf 'x%.0s' $(seq 4096))
+cp "$inputs/rgb.jpg" long-title.jpg && SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa --title "$text" long-title.jpg 2>/dev/null
+[ "$(pdfinfo long-title.pdf 2>/dev/null | sed -n 's/^Title: *//p')" = "$text" ] && pass || fail "4,096-character title"
+edge_archives+=("$PWD/long-title.pdf")
+if [ "$mode" = posix ]; then
+  cp "$inputs/rgb.jpg" a.jpg && cp a.jpg b.jpg && sha256sum a.jpg b.jpg > before.txt
+  edge_files() { sha256sum --quiet -c before.txt >/dev/null 2>&1 && pass || fail "$1: a photo changed"; }
+  # Standard output onto an input, overwritten or appended: refused, nothing written.
+  "$program" -o - a.jpg b.jpg 1<>a.jpg 2> stderr.txt; status=$?
+  "$program" -o - b.jpg >> b.jpg 2>> stderr.txt; status=$status$?
+  [ "$status" = 11 ] && [ "$(cat stderr.txt)" = $'Kestrel Error: a.jpg: input file is output file\nKestrel Error: b.jpg: input file is output file' ] &&
+    pass || fail "-o - onto an input: status $status, $(cat stderr.txt)"
+  edge_files "-o - onto an input"
+  # Readers never block each other: a photo another process holds under a
+  # shared lock converts, and two runs over the same photos both finish whole.
+  flock -s a.jpg sleep 2 & sleep 0.3
+  "$program" a.jpg 2> stderr.txt && [ ! -s stderr.txt ] && pass || fail "shared lock: $(cat stderr.txt)"
+  wait
+  mkdir -p pair && for n in $(seq 40); do cp "$inputs/gradient.jpg" pair/p$n.jpg; done
+  "$program" -o pair1.pdf pair/*.jpg 2> pair1.txt & "$program" -o pair2.pdf pair/*.jpg 2> pair2.txt &
+  "$program" -r -u pair 2> pair3.txt & "$program" -r -u pair 2> pair4.txt & wait
+  [ "$(pdfinfo pair1.pdf | sed -n 's/^Pages: *//p') $(pdfinfo pair2.pdf | sed -n 's/^Pages: *//p')" = "40 40" ] &&
+    [ ! -s pair1.txt ] && [ ! -s pair2.txt ] && [ ! -s pair3.txt ] && [ ! -s pair4.txt ] && pass ||
+    fail "two runs at once: $(cat pair?.txt | head -3)"
+  edge_files "two runs"
+  # Standard output closed at start and needed: a failure said on standard error.
+  "$program" -o - a.jpg >&- 2> stderr.txt; status=$?
+  "$program" -v b.jpg >&- 2>> stderr.txt; status=$status$?
+  "$program" --help >&- 2>> stderr.txt; status=$status$?
+  [ "$status" = 111 ] && [ "$(cat stderr.txt)" = 'Kestrel Error: standard output: cannot be written: closed
+Kestrel Error: standard output: closed
+Kestrel Error: standard output: closed' ] && pass || fail "closed standard output: $status $(cat stderr.txt)"
+  # A list is read once from any stream: a pipe, a FIFO, /dev/stdin.
+  rm -f a.pdf b.pdf && mkfifo list.fifo
+  { echo b.jpg > list.fifo; } 2>/dev/null & writer=$!
+  timeout 20 "$program" -v --files-from list.fifo > stdout.txt 2> stderr.txt; status=$?
+  kill $writer 2>/dev/null; wait $writer 2>/dev/null
+  "$program" -v --files-from <(echo a.jpg) >> stdout.txt 2>> stderr.txt; status=$status$?
+  echo b.jpg | "$program" -v --files-from /dev/stdin >> stdout.txt 2>> stderr.txt; status=$status$?
+  [ "$status" = 000 ] && [ "$(cat stdout.txt)" = $'b.pdf\na.pdf\nb.pdf' ] && pass ||
+    fail "lists from streams: $status $(cat stdout.txt) $(cat stderr.txt)"
+  # Usage errors before anything is converted, and an empty document said.
+  mkdir -p empty-dir && rm -f ./*.pdf
+  while IFS='|' read -r want arguments; do
+    eval "\"\$program\" $arguments" > /dev/null 2> stderr.txt; status=$?
+    [ "$status: $(head -n 1 stderr.txt)" = "$want" ] && [ -z "$(ls ./*.pdf 2>/dev/null)" ] && pass ||
+      fail "edge usage '$arguments': $status: $(head -n 1 stderr.txt)"
+  done <<'CASES'
+1: Kestrel Error: none.pdf: not written: no image to put in it|-r -o none.pdf empty-dir
+2: kestrel: empty name: --output-dir|--output-dir '' a.jpg
+2: kestrel: not a folder: a.jpg|--output-dir a.jpg b.jpg
+2: kestrel: needs --files-from: --null|--null a.jpg
+2: kestrel: value too long (4,096 characters at most): --author|--author "$(printf 'y%.0s' $(seq 4097))" a.jpg
+CASES
+  script -qc "$program -o - a.jpg" /dev/null > tty.txt < /dev/null
+  grep -q 'standard output is a terminal' tty.txt && ! grep -q '%PDF' tty.txt && pass || fail "-o - on a terminal: $(head -c 200 tty.txt)"
+  # A NUL-separated list without --null: the hint, not a blame.
+  printf 'a.jpg\0b.jpg\0' > list0 && "$program" --files-from list0 2> stderr.txt
+  [ "$(cat stderr.txt)" = "Kestrel Error: a.jpg: looks like a NUL-separated list: add --null" ] && pass || fail "NUL list: $(cat stderr.txt)"
+  # A photo with no end-of-image marker converts as it is, with one warning.
+  head -c 10000 "$inputs/gradient.jpg" > half.jpg && "$program" half.jpg 2> stderr.txt; status=$?
+  [ $status -eq 0 ] && [ -f half.pdf ] && [ "$(cat stderr.txt)" = "Kestrel Warning: half.jpg: no end-of-image marker, perhaps cut short; converted as it is" ] &&
+    pass || fail "cut photo: status $status, $(cat stderr.txt)"
+fi
 
 # --- --pdfa and the metadata options. Every PDF made with --pdfa, the Windows
 # program's too, is checked by a PDF/A-1b validator (PDFBox preflight, one
@@ -822,6 +971,8 @@ fi
 # The validator over every archive at once, and a copy without its /ID,
 # which it must refuse (1.4.1), so that a passing run means something.
 perl -0777 -pe 's{/ID \[ <[0-9A-F]+> <[0-9A-F]+> \]\r}{}' gray.pdf > no-id.pdf
+# (The validator reports files of one folder: the edge cases' archives join them.)
+for pdf in "${edge_archives[@]}"; do cp "$pdf" "edge-$(basename "$pdf")" && archives+=("edge-$(basename "$pdf")"); done
 report=$(bash "$here/pdfa_check.sh" "${archives[@]}" no-id.pdf)
 if [ "$(grep -c '^not PDF/A-1b' <<<"$report")" = 1 ] && grep -q '^not PDF/A-1b: no-id.pdf: 1.4.1 ' <<<"$report" &&
    grep -q "^PDF/A-1b: ${#archives[@]} of $((${#archives[@]} + 1)) valid" <<<"$report"; then pass; else
