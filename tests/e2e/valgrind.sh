@@ -63,7 +63,7 @@ cp "$inputs"/rgb.jpg "$inputs"/gray.jpg "$inputs"/*.icc "$inputs"/*.ICM .
 cp "$inputs/notes.txt" broken.icc
 head -c 100 "$inputs/gray-cie-l.icc" > short.icm
 under_valgrind 1 rgb.jpg broken.icc gray.jpg gray-cie-l.icc short.icm lstar-rgb.ICM missing.icc
-[ "$(cat messages.txt)" = "$(printf 'Kestrel Error: %s\n' broken.icc short.icm missing.icc)" ] && pass ||
+[ "$(cat messages.txt)" = "$(printf 'Kestrel Error: %s\n' 'broken.icc: not an ICC profile' 'short.icm: not an ICC profile' 'missing.icc: no such file')" ] && pass ||
   fail "profiles: messages $(cat messages.txt)"
 converted rgb.jpg
 converted gray.jpg
@@ -73,7 +73,8 @@ mkdir -p "$work/failures/folder.jpg" && cd "$work/failures"
 cp "$inputs"/rgb.jpg "$inputs"/fake.jpg "$inputs"/notes.txt .
 long=$(printf 'x%.0s' $(seq 300)).jpg
 under_valgrind 1 notes.txt fake.jpg missing.jpg folder.jpg rgb.jpg "$long"
-printf 'Kestrel Error: %s\n' notes.txt fake.jpg missing.jpg 'folder.jpg: is a folder' > want.txt
+printf 'Kestrel Error: %s\n' 'notes.txt: not a JPEG name (.jpg, .jpeg, .jpe or .jfif)' 'fake.jpg: not a JPEG file' \
+  'missing.jpg: no such file' 'folder.jpg: is a folder; -r converts its photos' > want.txt
 printf 'Kestrel Error: %s: name too long\n' "${long:0:261}" >> want.txt
 cmp -s messages.txt want.txt && pass || fail "failures: messages were $(cat messages.txt)"
 converted rgb.jpg
@@ -82,7 +83,7 @@ converted rgb.jpg
 # file left out), and one with no page left; nothing left open or behind.
 mkdir "$work/merge" && cd "$work/merge" && cp "$inputs"/*.jpg .
 under_valgrind 1 -o book.pdf gray.jpg rgb-icc.jpg fake.jpg cmyk.jpg rgb.jpg rgb-icc.jpg
-[ "$(cat messages.txt)" = "Kestrel Error: fake.jpg" ] && pass || fail "merge: messages $(cat messages.txt)"
+[ "$(cat messages.txt)" = "Kestrel Error: fake.jpg: not a JPEG file" ] && pass || fail "merge: messages $(cat messages.txt)"
 qpdf --check book.pdf >/dev/null 2>&1 && [ "$(pdfinfo book.pdf | sed -n 's/^Pages: *//p')" = 5 ] && pass ||
   fail "merge: book.pdf is broken or not 5 pages"
 under_valgrind 1 --output none.pdf fake.jpg missing.jpg
@@ -94,5 +95,33 @@ under_valgrind 0 -o own.pdf own-*.jpg
 [ ! -s messages.txt ] && qpdf --check own.pdf >/dev/null 2>&1 &&
   [ "$(tr '\r' '\n' < own.pdf | grep -a -c '^<< /N 3 /Length')" -eq 70 ] && pass ||
   fail "merge: own.pdf is broken or has not 70 profile streams; messages $(cat messages.txt)"
+
+# The options' edges: a walk past a 261-unit folder and 500 levels deep, ICC
+# chunks of 100 bytes in reverse order, a photo cut short, a list from a pipe,
+# a 4,096-character title.
+mkdir -p "$work/edges/t/b" && cd "$work/edges" && cp "$inputs/rgb.jpg" t/b/p.jpg
+mkdir -p "t/$(printf 'a%.0s' $(seq 128))/$(printf 'c%.0s' $(seq 130))"
+python3 -c 'import os; os.makedirs("/".join(["t"] + ["d"] * 500))'
+under_valgrind 1 -r t
+converted t/b/p.jpg
+python3 - "$inputs/rgb-icc.jpg" <<'PY'
+import sys
+d = open(sys.argv[1], 'rb').read()
+n = int.from_bytes(d[4:6], 'big') if d[2:4] == b'\xff\xe0' else 0
+at = 4 + n if n else 2
+seg = d[at:at + 2 + int.from_bytes(d[at + 2:at + 4], 'big')]
+assert seg[4:16] == b'ICC_PROFILE\0'
+profile = seg[18:]
+parts = [profile[i:i + 100] for i in range(0, len(profile), 100)]
+chunks = b''.join(b'\xff\xe2' + (len(p) + 16).to_bytes(2, 'big') + b'ICC_PROFILE\0' + bytes([i + 1, len(parts)]) + p
+                  for i, p in reversed(list(enumerate(parts))))
+open('chunks.jpg', 'wb').write(d[:at] + chunks + d[at + len(seg):])
+PY
+head -c 10000 "$inputs/gradient.jpg" > half.jpg
+under_valgrind 0 --title "$(printf 'x%.0s' $(seq 4096))" --files-from <(printf 'chunks.jpg\nhalf.jpg\n')
+converted chunks.jpg
+# (qpdf rightly finds the cut photo's data short: only the bytes are compared.)
+rm -f extracted-* && pdfimages -j half.pdf extracted >/dev/null 2>&1
+cmp -s extracted-000.jpg half.jpg && pass || fail "the image in half.pdf is not half.jpg"
 echo "valgrind: $checks checks passed, $failures failed"
 [ "$failures" -eq 0 ]
