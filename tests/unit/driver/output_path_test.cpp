@@ -3,6 +3,7 @@
 
 #include "driver/next_argument.h"
 #include "driver/output_path.h"
+#include "driver/written_outputs.h"
 #include "support.h"
 
 namespace {
@@ -44,6 +45,18 @@ TEST(OutputPath, TemporaryNameFitsWhereverThePdfFits) {
         EXPECT_EQ(a[static_cast<size_t>(folder)], '~');
         EXPECT_LE(a.size(), folder + 21 <= 261 ? static_cast<size_t>(folder + 21) : pdf.size()) << pdf.size();
     }
+}
+
+TEST(OutputPath, WrittenIsTheSameFileNotTheSameIndex) {
+    // A file index freed by another run's rename and taken by a new file is
+    // another file: only volume, index and creation together match.
+    WrittenOutputs written = {};
+    const FileIdentity mine = {1, 5, 100, 0};
+    remember_written(&written, &mine);
+    const std::pair<FileIdentity, int> cases[] = {
+        {mine, 1}, {{1, 5, 200, 0}, 0}, {{1, 6, 100, 0}, 0}, {{2, 5, 100, 0}, 0}};
+    for (const auto& [identity, want] : cases) EXPECT_EQ(was_written(&written, &identity), want) << identity.index;
+    release_written(&written);
 }
 
 }  // namespace
