@@ -50,7 +50,7 @@ done_before=$(grep -c . <<<"$before")
 # A failure is one message per file, and the job log shows the batch failed.
 echo "not a photo" > "photos/b/bad.jpg"
 find "$work/photos" -name 'bad.jpg' -print0 | parallel -0 -X --joblog bad.log kestrel 2> bad.txt
-[ "$(cat bad.txt)" = "Kestrel Error: $work/photos/b/bad.jpg" ] && [ "$(awk 'NR == 2 { print $7 }' bad.log)" = 1 ] &&
+[ "$(cat bad.txt)" = "Kestrel Error: $work/photos/b/bad.jpg: not a JPEG file" ] && [ "$(awk 'NR == 2 { print $7 }' bad.log)" = 1 ] &&
   pass || fail "parallel: failure shown as '$(cat bad.txt)', job log $(cat bad.log)"
 rm photos/b/bad.jpg && find photos -name '*.pdf' -delete
 # Slurm: four tasks of one array, the variables set by hand.

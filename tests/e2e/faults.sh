@@ -42,12 +42,12 @@ run_batch() {
   case_messages=$(cat "$work/stderr.txt")
 }
 
-# Exactly one message, for the faulty argument, and exit code 1.
+# Exactly one message, "NAME: reason" for what failed, and exit code 1.
 check_outcome() {
   local case=$1 argument=$2
   if [ "$case_status" -eq 1 ]; then pass; else fail "$case: exit code $case_status"; fi
   if [ "$case_messages" = "Kestrel Error: $argument" ]; then pass; else
-    fail "$case: messages were '$case_messages', want one for $argument"; fi
+    fail "$case: messages were '$case_messages', want '$argument'"; fi
 }
 
 # A fresh folder with two good inputs, a.jpg (RGB) and b.jpg (gray).
@@ -92,7 +92,7 @@ if [ $can_unshare -eq 1 ]; then
   if [ $case_status -ge 98 ] && [ $case_status -le 99 ]; then
     skip "disk full: the tmpfs could not be set up"
   else
-    check_outcome "disk full" full/big.jpg
+    check_outcome "disk full" "full/big.pdf: cannot be written: disk full"
     [ "$(cat "$work/disk-full-listing.txt")" = big.jpg ] && pass ||
       fail "disk full: left beside the image: $(cat "$work/disk-full-listing.txt")"
     check_converted "disk full" a.jpg
@@ -121,7 +121,7 @@ if [ $can_unshare -eq 1 ]; then
   if [ $case_status -ge 98 ] && [ $case_status -le 99 ]; then
     skip "disk full at close: the tmpfs could not be set up"
   else
-    check_outcome "disk full at close" full/small.jpg
+    check_outcome "disk full at close" "full/small.pdf: cannot be written: disk full"
     [ "$(cat "$work/disk-full-at-close-listing.txt")" = small.jpg ] && pass ||
       fail "disk full at close: left beside the image: $(cat "$work/disk-full-at-close-listing.txt")"
     check_converted "disk full at close" a.jpg
@@ -139,7 +139,7 @@ padded_jpeg big.jpg 163840
  echo "$case_status" > status.txt; printf '%s' "$case_messages" > messages.txt)
 case_status=$(cat status.txt)
 case_messages=$(cat messages.txt)
-check_outcome "size limit" big.jpg
+check_outcome "size limit" "big.pdf: cannot be written: file size limit reached"
 check_nothing_left "size limit" ./big.pdf
 check_converted "size limit" a.jpg
 check_converted "size limit" b.jpg
@@ -152,7 +152,7 @@ padded_jpeg small.jpg 40000
  echo "$case_status" > status.txt; printf '%s' "$case_messages" > messages.txt)
 case_status=$(cat status.txt)
 case_messages=$(cat messages.txt)
-check_outcome "size limit at close" small.jpg
+check_outcome "size limit at close" "small.pdf: cannot be written: file size limit reached"
 check_nothing_left "size limit at close" ./small.pdf
 check_converted "size limit at close" a.jpg
 check_converted "size limit at close" b.jpg
@@ -165,7 +165,7 @@ if [ "$(id -u)" -ne 0 ]; then
   chmod a-w locked
   run_batch a.jpg locked/c.jpg b.jpg
   chmod u+w locked
-  check_outcome "read-only folder" locked/c.jpg
+  check_outcome "read-only folder" "locked/c.pdf: cannot be written: permission denied"
   [ -e locked/c.pdf ] && fail "read-only folder: locked/c.pdf exists" || pass
   check_converted "read-only folder" a.jpg
   check_converted "read-only folder" b.jpg
@@ -176,7 +176,7 @@ elif [ $can_unshare -eq 1 ]; then
   case_status=$?
   case_messages=$(cat "$work/stderr.txt")
   if [ $case_status -eq 99 ]; then skip "read-only folder: the read-only bind mount failed"; else
-    check_outcome "read-only folder" locked/c.jpg
+    check_outcome "read-only folder" "locked/c.pdf: cannot be written: read-only file system"
     [ -e locked/c.pdf ] && fail "read-only folder: locked/c.pdf exists" || pass
     check_converted "read-only folder" a.jpg
     check_converted "read-only folder" b.jpg
@@ -235,7 +235,7 @@ for change in unchanged deleted replaced; do
       fail "input unchanged: status $case_status, messages '$case_messages'"
     check_converted "input unchanged" x.jpg
   else
-    check_outcome "input $change between the scans" x.jpg
+    check_outcome "input $change between the scans" "x.jpg: $([ $change = deleted ] && echo 'no such file' || echo 'not a JPEG file')"
     check_nothing_left "input $change between the scans" ./x.pdf
   fi
   check_converted "input $change" a.jpg
@@ -247,7 +247,7 @@ new_case unreadable
 cp "$inputs/cmyk.jpg" c.jpg && chmod 000 c.jpg
 if [ "$(id -u)" -ne 0 ]; then
   run_batch a.jpg c.jpg b.jpg
-  check_outcome "unreadable input" c.jpg
+  check_outcome "unreadable input" "c.jpg: permission denied"
   [ -e c.pdf ] && fail "unreadable input: c.pdf exists" || pass
   check_converted "unreadable input" a.jpg
   check_converted "unreadable input" b.jpg
@@ -260,7 +260,7 @@ chmod 644 c.jpg
 new_case folder
 mkdir photo.jpg
 run_batch a.jpg photo.jpg b.jpg
-check_outcome "folder input" "photo.jpg: is a folder"
+check_outcome "folder input" "photo.jpg: is a folder; -r converts its photos"
 [ -e photo.pdf ] && fail "folder input: photo.pdf exists" || pass
 check_converted "folder input" a.jpg
 check_converted "folder input" b.jpg
@@ -274,7 +274,7 @@ holder=$!
 for _ in $(seq 100); do [ -e locked ] && break; sleep 0.1; done
 if [ -e locked ]; then
   run_batch a.jpg c.jpg b.jpg
-  check_outcome "input held by another process" c.jpg
+  check_outcome "input held by another process" "c.jpg: in use by another program"
   [ -e c.pdf ] && fail "held input: c.pdf exists" || pass
   check_converted "held input" a.jpg
   check_converted "held input" b.jpg
@@ -306,7 +306,7 @@ for errno_case in ENOLCK:37 EOPNOTSUPP:95 EINVAL:22 EWOULDBLOCK:11; do
   FLOCK_ERRNO=${errno_case#*:} LD_PRELOAD=$work/flock-fails.so ASAN_OPTIONS=verify_asan_link_order=0 \
     run_batch a.jpg b.jpg
   if [ "${errno_case%:*}" = EWOULDBLOCK ]; then
-    [ "$case_status" -eq 1 ] && [ "$case_messages" = $'Kestrel Error: a.jpg\nKestrel Error: b.jpg' ] &&
+    [ "$case_status" -eq 1 ] && [ "$case_messages" = $'Kestrel Error: a.jpg: in use by another program\nKestrel Error: b.jpg: in use by another program' ] &&
       pass || fail "held lock: status $case_status, messages '$case_messages'"
     continue
   fi
@@ -337,7 +337,7 @@ if [ $can_unshare -eq 1 ]; then
     skip "-o, disk full: the tmpfs could not be set up"
   else
     [ "$case_status" -eq 1 ] && pass || fail "-o, disk full: exit code $case_status"
-    [ "$case_messages" = $'Kestrel Error: full/big.jpg\nKestrel Error: full/book.pdf' ] && pass ||
+    [ "$case_messages" = 'Kestrel Error: full/book.pdf: cannot be written: disk full' ] && pass ||
       fail "-o, disk full: messages were '$case_messages'"
     [ "$(cat "$work/merge-book-after.pdf")" = "an older book" ] && pass ||
       fail "-o, disk full: book.pdf changed by a failed document"
