@@ -290,14 +290,13 @@ cp "$inputs"/twelve-bit.jpg "$inputs"/lossless.jpg "$inputs"/hierarchical.jpg .
 printf '\x89PNG\r\n\x1a\n' > png.jpg && printf 'GIF89a' > gif.jpg && printf 'II*\0' > tiff.jpg && printf 'BM6' > bmp.jpg
 printf 'RIFF\0\0\0\0WEBPVP8 ' > webp.jpg && printf '\0\0\0\30ftypheic' > heic.jpg && printf '%%PDF-1.4' > pdf.jpg
 : > empty.jpg && head -c 20 rgb.jpg > cut.jpg
-causes=(notes.txt 'not a JPEG name (.jpg, .jpeg, .jpe or .jfif)'  fake.jpg 'not a JPEG file'
-        missing.jpg 'no such file'  folder.jpg 'is a folder; -r converts its photos'
-        photos 'is a folder; -r converts its photos'  twelve-bit.jpg '12-bit JPEG: no PDF reader shows it'
-        lossless.jpg 'lossless JPEG: no PDF reader shows it'  hierarchical.jpg 'hierarchical JPEG: no PDF reader shows it'
-        png.jpg 'not a JPEG file (PNG image)'  gif.jpg 'not a JPEG file (GIF image)'  tiff.jpg 'not a JPEG file (TIFF image)'
-        bmp.jpg 'not a JPEG file (BMP image)'  webp.jpg 'not a JPEG file (WebP image)'
-        heic.jpg 'not a JPEG file (HEIC image)'  pdf.jpg 'not a JPEG file (PDF document)'  empty.jpg 'empty file'
-        cut.jpg 'cut short before its frame header'  nodir/a.jpg 'no such file')
+causes=(notes.txt 'not a JPEG name (.jpg, .jpeg, .jpe or .jfif)' fake.jpg 'not a JPEG file' missing.jpg 'no such file'
+  folder.jpg 'is a folder; -r converts its photos' photos 'is a folder; -r converts its photos' empty.jpg 'empty file'
+  twelve-bit.jpg '12-bit JPEG: no PDF reader shows it' lossless.jpg 'lossless JPEG: no PDF reader shows it'
+  hierarchical.jpg 'hierarchical JPEG: no PDF reader shows it' cut.jpg 'cut short before its frame header'
+  nodir/a.jpg 'no such file' png.jpg 'not a JPEG file (PNG image)' gif.jpg 'not a JPEG file (GIF image)'
+  tiff.jpg 'not a JPEG file (TIFF image)' bmp.jpg 'not a JPEG file (BMP image)' webp.jpg 'not a JPEG file (WebP image)'
+  heic.jpg 'not a JPEG file (HEIC image)' pdf.jpg 'not a JPEG file (PDF document)')
 failing=() && : > want.txt
 for ((i = 0; i < ${#causes[@]}; i += 2)); do
   failing+=("${causes[i]}") && printf 'Kestrel Error: %s: %s\n' "${causes[i]}" "${causes[i + 1]}" >> want.txt
@@ -712,8 +711,7 @@ grep -aq "/CreationDate (D:[0-9]\{14\}$want)" a.pdf && pass || fail "date offset
 # data or failed without a word, on both programs where it exists there.
 mkdir "$work/edges" && cd "$work/edges"
 edge_archives=()
-# Folder paths of 255 to 270 units under t, and 500 levels: every walk stays
-# inside t (t/b's photo converted, the user's PDF in b beside t untouched).
+# Folder paths of 255 to 270 units under t, and 500 levels: every walk stays inside t.
 mkdir -p b t/b && cp "$inputs/rgb.jpg" b/p.jpg && cp "$inputs/rgb.jpg" t/b/p.jpg && echo "the user's PDF" > b/p.pdf
 deep=$(printf 'a%.0s' $(seq 128))
 for length in $(seq 255 270) 500-levels; do
@@ -728,23 +726,15 @@ rm -rf t
 # A 261-unit argument converts: the temporary name fits where the PDF's does.
 half=$(printf 'd%.0s' $(seq 127)) && mkdir -p "$half/$half" && cp "$inputs/rgb.jpg" "$half/$half/a.jpg"
 kestrel "$half/$half/a.jpg" 2> stderr.txt
-[ -f "$half/$half/a.pdf" ] && [ -z "$(ls -A "$half/$half" | grep -v '^a\.')" ] && pass ||
-  fail "261 units: $(ls -A "$half/$half") $(cat stderr.txt)"
-rm -rf "$half"
-# Embedded profiles in chunks of any size (100 bytes) and order are joined by number;
-# with a chunk missing or repeated the image has no profile of its own (the
-# default is drawn). The profile stream must be byte-equal to what it stands for.
+[ "$(ls -A "$half/$half" | tr '\n' ' ')" = "a.jpg a.pdf " ] && pass || fail "261 units: $(ls -A "$half/$half") $(cat stderr.txt)"
+# ICC chunks of any size and order are joined by number; one missing or repeated
+# leaves no profile of its own (the default is drawn): streams byte-equal to each.
 chunked_profile_photos
-profile_stream() {
-  python3 -c 'import re, sys; d = open(sys.argv[1], "rb").read()
-m = re.search(rb"<< /N \d /Length (\d+) >>\s*stream\r?\n", d)
-sys.stdout.buffer.write(d[m.end():m.end() + int(m.group(1))] if m else b"")' "$1"
-}
-default_srgb="$(dirname "$program")/data/sRGB.icc"
-kestrel reordered.jpg missing.jpg repeated.jpg 2> stderr.txt
-cmp -s <(profile_stream reordered.pdf) embedded.icc && cmp -s <(profile_stream missing.pdf) "$default_srgb" &&
-  cmp -s <(profile_stream repeated.pdf) "$default_srgb" && [ ! -s stderr.txt ] && pass ||
-  fail "ICC chunks: the profiles in reordered.pdf, missing.pdf or repeated.pdf are not as stated: $(cat stderr.txt)"
+profile_stream() { python3 -c 'import re, sys; d = open(sys.argv[1], "rb").read()
+m = re.search(rb"<< /N \d /Length (\d+) >>\s*stream\r?\n", d); sys.stdout.buffer.write(d[m.end():m.end() + int(m.group(1))])' "$1"; }
+srgb="$(dirname "$program")/data/sRGB.icc" && kestrel reordered.jpg missing.jpg repeated.jpg 2> stderr.txt
+cmp -s <(profile_stream reordered.pdf) embedded.icc && cmp -s <(profile_stream missing.pdf) "$srgb" &&
+  cmp -s <(profile_stream repeated.pdf) "$srgb" && [ ! -s stderr.txt ] && pass || fail "ICC chunks: $(cat stderr.txt)"
 mkdir archive && cp reordered.jpg archive/ && (cd archive && kestrel --pdfa reordered.jpg 2>/dev/null)
 edge_archives+=("$PWD/archive/reordered.pdf")
 # A date no calendar has is no date: the run's date, and a valid PDF/A.
@@ -757,14 +747,9 @@ created() { pdfinfo -isodates "$1" 2>/dev/null | sed -n 's/^CreationDate: *//p';
   fail "impossible date: $(created feb30.pdf) / $(created leap.pdf)"
 edge_archives+=("$PWD/feb30.pdf" "$PWD/leap.pdf")
 # One pixel at 65,535 dpi would print its page as 0.00 pt: refused, said.
-convert -size 1x1 xc:red -density 65535 -units PixelsPerInch dot.jpg
-kestrel dot.jpg 2> stderr.txt
-status=$?
-[ ! -e dot.pdf ] && pass || fail "one pixel at 65535 dpi: dot.pdf written"
-if [ "$mode" = posix ]; then
-  [ $status -eq 1 ] && [ "$(cat stderr.txt)" = "Kestrel Error: dot.jpg: page under 0.01 pt on a side (too few pixels for the resolution)" ] &&
-    pass || fail "one pixel at 65535 dpi: status $status, $(cat stderr.txt)"
-fi
+convert -size 1x1 xc:red -density 65535 -units PixelsPerInch dot.jpg && kestrel dot.jpg 2> stderr.txt; status=$?
+[ ! -e dot.pdf ] && { [ "$mode" = wine ] || [ "$status: $(cat stderr.txt)" = "1: Kestrel Error: dot.jpg: page under 0.01 pt on a side (too few pixels for the resolution)" ]; } &&
+  pass || fail "one pixel at 65535 dpi: status $status, $(cat stderr.txt)"
 # Metadata texts up to 4,096 characters, in the dictionary and the XMP packet.
 text=$(printf 'x%.0s' $(seq 4096))
 cp "$inputs/rgb.jpg" long-title.jpg && SOURCE_DATE_EPOCH=1700000000 kestrel --pdfa --title "$text" long-title.jpg 2>/dev/null
@@ -773,17 +758,14 @@ edge_archives+=("$PWD/long-title.pdf")
 if [ "$mode" = posix ]; then
   cp "$inputs/rgb.jpg" a.jpg && cp a.jpg b.jpg && sha256sum a.jpg b.jpg > before.txt
   edge_files() { sha256sum --quiet -c before.txt >/dev/null 2>&1 && pass || fail "$1: a photo changed"; }
-  # Readers never block each other: a photo another process holds under a
-  # shared lock converts, and two runs over the same photos both finish whole.
+  # Readers never block each other: a photo under another's shared lock, and two runs at once.
   flock -s a.jpg sleep 2 & sleep 0.3
-  "$program" a.jpg 2> stderr.txt && [ ! -s stderr.txt ] && pass || fail "shared lock: $(cat stderr.txt)"
-  wait
+  "$program" a.jpg 2> stderr.txt && [ ! -s stderr.txt ] && pass || fail "shared lock: $(cat stderr.txt)"; wait
   mkdir -p pair && for n in $(seq 40); do cp "$inputs/gradient.jpg" pair/p$n.jpg; done
   "$program" -o pair1.pdf pair/*.jpg 2> pair1.txt & "$program" -o pair2.pdf pair/*.jpg 2> pair2.txt &
   "$program" -r -u pair 2> pair3.txt & "$program" -r -u pair 2> pair4.txt & wait
-  [ "$(pdfinfo pair1.pdf | sed -n 's/^Pages: *//p') $(pdfinfo pair2.pdf | sed -n 's/^Pages: *//p')" = "40 40" ] &&
-    [ ! -s pair1.txt ] && [ ! -s pair2.txt ] && [ ! -s pair3.txt ] && [ ! -s pair4.txt ] && pass ||
-    fail "two runs at once: $(cat pair?.txt | head -3)"
+  pages() { pdfinfo "$1" 2>/dev/null | sed -n 's/^Pages: *//p'; }
+  [ "$(pages pair1.pdf) $(pages pair2.pdf) $(cat pair?.txt)" = "40 40 " ] && pass || fail "two runs: $(cat pair?.txt | head -3)"
   edge_files "two runs"
   # A list is read once from any stream: a pipe, a FIFO, /dev/stdin.
   rm -f a.pdf b.pdf && mkfifo list.fifo

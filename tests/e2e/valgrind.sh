@@ -99,10 +99,9 @@ under_valgrind 0 -o own.pdf own-*.jpg
 # The options' edges: a walk past a 261-unit folder and 500 levels deep, ICC
 # chunks of 100 bytes in reverse order, a photo cut short, a list from a pipe,
 # a 4,096-character title.
-mkdir -p "$work/edges/t/b" && cd "$work/edges" && cp "$inputs/rgb.jpg" t/b/p.jpg
-mkdir -p "t/$(printf 'a%.0s' $(seq 128))/$(printf 'c%.0s' $(seq 130))"
+mkdir -p "$work/edges/t/b" && cd "$work/edges" && cp "$inputs/rgb.jpg" t/b/p.jpg && chunked_profile_photos
+mkdir -p "t/$(printf 'a%.0s' $(seq 128))/$(printf 'c%.0s' $(seq 130))" && head -c 10000 "$inputs/gradient.jpg" > half.jpg
 python3 -c 'import os; os.makedirs("/".join(["t"] + ["d"] * 500))'
-chunked_profile_photos && head -c 10000 "$inputs/gradient.jpg" > half.jpg
 under_valgrind 1 -r t --title "$(printf 'x%.0s' $(seq 4096))" --files-from <(printf 'reordered.jpg\nhalf.jpg\n')
 converted t/b/p.jpg
 converted reordered.jpg

@@ -30,20 +30,16 @@ TEST(OutputPath, MustFitTheBuffer) {
 }
 
 TEST(OutputPath, TemporaryNameFitsWhereverThePdfFits) {
-    // Folder length, PDF name: the usual name where it fits, else one no
-    // longer than the PDF's name, in the same folder, fresh each time.
-    const std::pair<int, std::string> cases[] = {{4, "a.pdf"}, {238, "a.pdf"}, {239, "a.pdf"},
-                                                 {255, "a.pdf"}, {250, "photo-1.pdf"}, {240, "p.pdf"}};
-    for (const auto& [folder, name] : cases) {
-        const std::string pdf = std::string(static_cast<size_t>(folder - 1), 'd') + "\\" + name;
+    // The usual name where it fits, else one no longer than the PDF's name;
+    // in the PDF's folder, fresh each time.
+    for (const auto& [folder, name] : {std::pair<size_t, std::string>{4, "a.pdf"}, {239, "a.pdf"}, {255, "a.pdf"},
+                                       {250, "photo-1.pdf"}, {240, "p.pdf"}}) {
+        const std::string pdf = std::string(folder - 1, 'd') + "\\" + name;
         WCHAR first[PATH_BUFFER_UNITS], second[PATH_BUFFER_UNITS];
-        ASSERT_TRUE(make_temporary_path(wide(pdf).c_str(), first)) << pdf.size();
-        ASSERT_TRUE(make_temporary_path(wide(pdf).c_str(), second));
-        const std::string a = narrow(first), b = narrow(second);
-        EXPECT_NE(a, b);
-        EXPECT_EQ(a.substr(0, static_cast<size_t>(folder)), pdf.substr(0, static_cast<size_t>(folder)));
-        EXPECT_EQ(a[static_cast<size_t>(folder)], '~');
-        EXPECT_LE(a.size(), folder + 21 <= 261 ? static_cast<size_t>(folder + 21) : pdf.size()) << pdf.size();
+        ASSERT_TRUE(make_temporary_path(wide(pdf).c_str(), first) && make_temporary_path(wide(pdf).c_str(), second));
+        const std::string a = narrow(first);
+        EXPECT_TRUE(a != narrow(second) && a.compare(0, folder, pdf, 0, folder) == 0 && a[folder] == '~') << a;
+        EXPECT_LE(a.size(), folder + 21 <= 261 ? folder + 21 : pdf.size()) << pdf.size();
     }
 }
 
@@ -53,9 +49,8 @@ TEST(OutputPath, WrittenIsTheSameFileNotTheSameIndex) {
     WrittenOutputs written = {};
     const FileIdentity mine = {1, 5, 100, 0};
     remember_written(&written, &mine);
-    const std::pair<FileIdentity, int> cases[] = {
-        {mine, 1}, {{1, 5, 200, 0}, 0}, {{1, 6, 100, 0}, 0}, {{2, 5, 100, 0}, 0}};
-    for (const auto& [identity, want] : cases) EXPECT_EQ(was_written(&written, &identity), want) << identity.index;
+    for (const auto& [identity, want] : {std::pair<FileIdentity, int>{mine, 1}, {{1, 5, 200, 0}, 0}, {{1, 6, 100, 0}, 0}})
+        EXPECT_EQ(was_written(&written, &identity), want) << identity.index;
     release_written(&written);
 }
 

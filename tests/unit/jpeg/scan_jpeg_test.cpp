@@ -300,15 +300,13 @@ TEST(ScanIcc, ChunkAssembly) {
         std::vector<std::string> chunks;
         std::string profile;  // empty: none handed back
     } cases[] = {
-        {"65,519-byte chunks in order", CHUNKS, PROFILE},
+        {"65,519-byte chunks in order", CHUNKS, PROFILE}, {"smaller chunks", icc_chunks(short_one, 1000), short_one},
         {"later chunks in any order", {CHUNKS[0], CHUNKS[2], CHUNKS[1]}, PROFILE},
         {"chunk 1 not first", {CHUNKS[1], CHUNKS[0], CHUNKS[2]}, PROFILE},
-        {"smaller chunks", icc_chunks(short_one, 1000), short_one},
         {"chunks of unequal sizes", {icc_chunk(1, 2, two.substr(0, 1000)), icc_chunk(2, 2, two.substr(1000))}, two},
-        {"a number missing", {CHUNKS[0], CHUNKS[2]}, ""},
+        {"a number missing", {CHUNKS[0], CHUNKS[2]}, ""}, {"incomplete", {CHUNKS[0]}, ""},
         {"chunks short of the declared size", {icc_chunk(1, 2, two.substr(0, 1000)), two_chunks[1]}, ""},
-        {"incomplete", {CHUNKS[0]}, ""},
-        {"ending at the size", two_chunks, two},
+        {"ending at the size", two_chunks, two}, {"size beyond the data", {icc_chunk(1, 1, too_large)}, ""},
         {"one byte past the size", {two_chunks[0], icc_chunk(2, 2, two.substr(65519) + "x")}, two},
         {"chunk 1 past the size", {icc_chunk(1, 1, short_one + "x")}, short_one},
         {"chunk 0", {icc_chunk(1, 1, short_one), icc_chunk(0, 1, std::string(500, 'z'))}, ""},
@@ -316,7 +314,6 @@ TEST(ScanIcc, ChunkAssembly) {
         {"a number repeated", {CHUNKS[0], icc_chunk(1, 1, short_one)}, ""},
         {"an empty chunk", {icc_chunk(1, 2, short_one), icc_chunk(2, 2, "")}, ""},
         {"a chunk of length below 16", {icc_chunk(1, 1, short_one), below_16}, ""},
-        {"size beyond the data", {icc_chunk(1, 1, too_large)}, ""},
         {"no signature", {icc_chunk(1, 1, std::string(short_one).replace(36, 4, "ACSP"))}, ""},
         {"smaller than 40 bytes", {icc_chunk(1, 1, be32(39) + std::string(35, 'a'))}, ""},
         {"identifier in APP1", {segment(0xE1, CHUNKS[0].substr(4))}, ""},
