@@ -67,30 +67,38 @@ static void check_output_path(const WCHAR* token, size_t length) {
 }
 
 // The temporary file of a document named `token`: its folder part, then
-// "~kestrel-" and 8 letters or digits, ".tmp", all inside the buffer; or 0,
-// only when it would not fit. Two names in a row differ.
+// "~kestrel-" and 8 letters or digits, ".tmp", all inside the buffer; where
+// that does not fit, "~" and letters or digits, no longer than the PDF's name;
+// or 0, only when even that cannot be. Two long enough names in a row differ.
 static void check_temporary_path(const WCHAR* token) {
     std::unique_ptr<WCHAR[]> temporary(new WCHAR[PATH_BUFFER_UNITS]);
     std::unique_ptr<WCHAR[]> again(new WCHAR[PATH_BUFFER_UNITS]);
     size_t folder = static_cast<size_t>(path_file_name(token) - token);
+    size_t own = 0;
+    while (token[folder + own] != 0) ++own;
+    const bool usual = folder + TEMPORARY_NAME_UNITS <= PATH_BUFFER_UNITS;
     if (!make_temporary_path(token, temporary.get())) {
-        fuzz_require(folder + TEMPORARY_NAME_UNITS > PATH_BUFFER_UNITS, "a temporary name with room is formed");
+        fuzz_require(!usual && (own < 3 || folder + (own < 9 ? own + 1 : 10) > PATH_BUFFER_UNITS),
+                     "a temporary name with room is formed");
         return;
     }
     for (size_t i = 0; i < folder; ++i)
         fuzz_require(temporary[i] == token[i], "the temporary file is in the document's folder");
     const WCHAR* name = temporary.get() + folder;
+    size_t units = 0;
+    while (name[units] != 0) ++units;
     const char frame[] = "~kestrel-########.tmp";
-    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i) {
-        bool random = frame[i] == '#';
+    for (size_t i = 0; i < units; ++i) {
+        bool random = usual ? frame[i] == '#' : i > 0;
         bool letter = (name[i] >= WIDE('0') && name[i] <= WIDE('9')) || (name[i] >= WIDE('a') && name[i] <= WIDE('z'));
-        fuzz_require(random ? letter : name[i] == static_cast<WCHAR>(frame[i]), "the temporary name is ~kestrel-XXXXXXXX.tmp");
+        fuzz_require(random ? letter : name[i] == static_cast<WCHAR>(frame[i]), "the temporary name is ~kestrel-XXXXXXXX.tmp or ~X...");
     }
+    fuzz_require(usual ? units == TEMPORARY_NAME_UNITS - 1 : units <= own && units <= 9, "the temporary name's length");
     fuzz_require(path_file_name(temporary.get()) == name, "the name adds no folder");
     fuzz_require(make_temporary_path(token, again.get()), "a second name is formed");
     bool same = true;
-    for (size_t i = 0; i < TEMPORARY_NAME_UNITS; ++i) same = same && again[folder + i] == name[i];
-    fuzz_require(!same, "every name is new");
+    for (size_t i = 0; i < units; ++i) same = same && again[folder + i] == name[i];
+    fuzz_require(!same || units < 7, "every name is new");
 }
 
 static bool is_ascii_text(const WCHAR* text, const char* ascii) {
