@@ -13,6 +13,8 @@
 #include "platform/path.h"
 
 constexpr DWORD COPY_BLOCK_BYTES = 512;
+// How far from the file's end the end-of-image marker is looked for.
+constexpr uint32_t END_SEARCH_BYTES = 4096;
 constexpr int ANSI_NAME_BYTES = 256;
 constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // its /Length is a 32-bit long on Windows
 // Room for the dictionary and the closing pieces around the data.
@@ -96,7 +98,11 @@ static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_f
         // Every byte: two photos that differ anywhere are two documents.
         if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, block, count);
         const uint32_t at = size - remaining;
-        if (!ended) ended = holds_end(block, count, scan_from > at ? scan_from - at : 0, &pending);
+        // Only the file's last bytes are looked at: a scan through every byte
+        // would cost a fifth of the copy, and the marker ends the file but
+        // for a short trailer.
+        if (!ended && remaining <= END_SEARCH_BYTES + COPY_BLOCK_BYTES)
+            ended = holds_end(block, count, scan_from > at ? scan_from - at : 0, &pending);
         remaining -= count;
     }
     if (!ended) ++pdf_writer.unended_images;
