@@ -67,15 +67,20 @@ static HANDLE create_file(const WCHAR* path, DWORD access, DWORD share, DWORD di
 // A file only read is shared with other readers (a viewer, a virus scanner,
 // a second run), never with a writer; one written is ours alone.
 // A pipe or device would block the first read or never end.
+// Windows answers a folder opened as a file with "access denied": the error
+// is made to say what the name is, asked at once.
+static void tell_folder(const WCHAR* path) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = error == ERROR_ACCESS_DENIED && ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
+    const int folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    SetLastError(folder ? ERROR_DIRECTORY : error);
+}
+
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
     const DWORD share = access == GENERIC_READ ? FILE_SHARE_READ : 0;
     HANDLE file = create_file(path, access, share, disposition, FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE) {
-        // Windows answers a folder opened as a file with "access denied".
-        const DWORD error = GetLastError();
-        const DWORD attributes = error == ERROR_ACCESS_DENIED && ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) SetLastError(ERROR_DIRECTORY);
-        else SetLastError(error);
+        tell_folder(path);
         return file;
     }
     if (disposition == OPEN_EXISTING && GetFileType(file) != FILE_TYPE_DISK) {
@@ -88,13 +93,7 @@ HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition) {
 
 HANDLE open_stream(const WCHAR* path) {
     HANDLE file = create_file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        const DWORD attributes = ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            SetLastError(ERROR_DIRECTORY);
-        else
-            SetLastError(ERROR_ACCESS_DENIED);
-    }
+    if (file == INVALID_HANDLE_VALUE) tell_folder(path);
     return file;
 }
 
