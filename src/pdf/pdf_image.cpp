@@ -68,6 +68,24 @@ static int holds_end(const unsigned char* block, uint32_t count, uint32_t from, 
     return 0;
 }
 
+// The rare file whose last bytes lack the marker (a trailer after it, or a
+// photo cut short) is read once more from the scan on, which stands
+// `scan_from` bytes into the `size` just copied; 1 when the marker is there.
+static int ends_earlier(HANDLE jpeg, uint32_t size, uint32_t scan_from) {
+    unsigned char block[COPY_BLOCK_BYTES];
+    int pending = 0;
+    const LONG back = -static_cast<LONG>(size - scan_from);
+    if (scan_from >= size || SetFilePointer(jpeg, back, nullptr, FILE_CURRENT) == INVALID_SET_FILE_POINTER) return 0;
+    for (uint32_t at = scan_from; at < size;) {
+        DWORD got = 0;
+        const DWORD count = size - at < COPY_BLOCK_BYTES ? size - at : COPY_BLOCK_BYTES;
+        if (!ReadFile(jpeg, block, count, &got, nullptr) || got == 0) return 0;
+        if (holds_end(block, got, 0, &pending)) return 1;
+        at += got;
+    }
+    return 0;
+}
+
 // Copies `size` bytes from `jpeg`, from `start` on, to the output, noting in
 // the writer whether the end-of-image marker came after the scan began at
 // `scan_from` (bytes from start). 1 when all arrived.
@@ -98,14 +116,13 @@ static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_f
         // Every byte: two photos that differ anywhere are two documents.
         if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, block, count);
         const uint32_t at = size - remaining;
-        // Only the file's last bytes are looked at: a scan through every byte
-        // would cost a fifth of the copy, and the marker ends the file but
-        // for a short trailer.
+        // The copy looks at the file's last bytes only: through every byte
+        // it would cost a fifth more, and the marker ends almost every file.
         if (!ended && remaining <= END_SEARCH_BYTES + COPY_BLOCK_BYTES)
             ended = holds_end(block, count, scan_from > at ? scan_from - at : 0, &pending);
         remaining -= count;
     }
-    if (!ended) ++pdf_writer.unended_images;
+    if (!ended && !ends_earlier(jpeg, size, scan_from)) ++pdf_writer.unended_images;
     return 1;
 }
 
