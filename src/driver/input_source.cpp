@@ -6,6 +6,7 @@
 #include "driver/output_folder.h"
 #include "driver/profiles.h"
 #include "driver/standard_input.h"
+#include "platform/files.h"
 #include "platform/path.h"
 
 void begin_inputs(InputSource* source, const Settings* settings) {

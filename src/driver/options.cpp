@@ -176,10 +176,7 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
     case OPTION_PATH: {
         WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
         copy_text(field, value, PATH_BUFFER_UNITS);
-        WCHAR shown[PATH_BUFFER_UNITS];
-        copy_text(shown, value, PATH_BUFFER_UNITS);
-        name_as_shown(shown);  // an empty argument reaches the core as a name that shows as nothing
-        if (shown[0] == 0) return note_usage_error(settings, "empty name", option_name(option));
+        if (shows_as_empty(value)) return note_usage_error(settings, "empty name", option_name(option));
         break;
     }
     case OPTION_TEXT: {

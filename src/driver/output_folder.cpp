@@ -5,6 +5,7 @@
 
 #include "driver/next_argument.h"
 #include "driver/output_path.h"
+#include "platform/files.h"
 #include "platform/path.h"
 
 int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int relative, WCHAR* output) {
@@ -17,11 +18,6 @@ int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int rela
     }
     joined[n] = 0;
     return make_output_path(joined, output);
-}
-
-int is_folder(const WCHAR* path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int make_parent_folders(const WCHAR* path) {

@@ -10,7 +10,5 @@ int make_output_in_folder(const WCHAR* folder, const WCHAR* input_path, int rela
 // Creates the missing folders on the way to the file `path`, outermost
 // first; 0 when one is neither there nor can be made.
 int make_parent_folders(const WCHAR* path);
-// 1 when `path` names a folder (a link to one too).
-int is_folder(const WCHAR* path);
 // 1 when `output` exists and was last written no earlier than `input`.
 int is_up_to_date(const WCHAR* input, const WCHAR* output);

@@ -116,10 +116,7 @@ static void report_conversion(Run* run, const Input* input, const WCHAR* pdf, co
     const char* reason = failure->reason;
     if (failure->error == ERROR_DIRECTORY && !(run->settings->flags & RUN_RECURSIVE))
         reason = "is a folder; -r converts its photos";
-    WCHAR shown[PATH_BUFFER_UNITS];
-    copy_text(shown, input->path, PATH_BUFFER_UNITS);
-    name_as_shown(shown);  // an empty argument reaches the core as a name that shows as nothing
-    if (shown[0] == 0 && !input->standard_input) reason = "empty name";
+    if (shows_as_empty(input->path) && !input->standard_input) reason = "empty name";
     fail_telling(run, input->standard_input ? WIDE("-") : input->path, reason, failure->refused);
 }
 

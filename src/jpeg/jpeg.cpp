@@ -389,8 +389,7 @@ int is_jpeg_name(const WCHAR* path) {
 int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure) {
     if (!is_jpeg_name(path)) {
         // Never opened: what the name stands for is asked here, once.
-        const DWORD attributes = GetFileAttributesW(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (is_folder(path)) {
             SetLastError(ERROR_DIRECTORY);
             note_last_error(failure, FAILED_INPUT);
         }

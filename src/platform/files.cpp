@@ -67,12 +67,16 @@ static HANDLE create_file(const WCHAR* path, DWORD access, DWORD share, DWORD di
 // A file only read is shared with other readers (a viewer, a virus scanner,
 // a second run), never with a writer; one written is ours alone.
 // A pipe or device would block the first read or never end.
+int is_folder(const WCHAR* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Windows answers a folder opened as a file with "access denied": the error
 // is made to say what the name is, asked at once.
 static void tell_folder(const WCHAR* path) {
     const DWORD error = GetLastError();
-    const DWORD attributes = error == ERROR_ACCESS_DENIED && ansi_fallback == 0 ? GetFileAttributesW(path) : 0;
-    const int folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const int folder = error == ERROR_ACCESS_DENIED && ansi_fallback == 0 && is_folder(path);
     SetLastError(folder ? ERROR_DIRECTORY : error);
 }
 

@@ -22,6 +22,9 @@ char* to_ansi_path(const WCHAR* path);
 // or device (a FIFO, a console, NUL) is refused at once.
 HANDLE open_file(const WCHAR* path, DWORD access, DWORD disposition);
 
+// 1 when `path` names a folder (a link to one too).
+int is_folder(const WCHAR* path);
+
 // Opened to be read once, front to back: any readable stream will do (a
 // pipe, a FIFO, a terminal), and opening one waits for its writer.
 HANDLE open_stream(const WCHAR* path);

@@ -39,6 +39,18 @@ int copy_text(WCHAR* to, const WCHAR* from, int capacity) {
     return n;
 }
 
+// A piece at a time: whether a unit shows as something depends on it alone.
+int shows_as_empty(const WCHAR* name) {
+    WCHAR piece[32];
+    for (const WCHAR* at = name; *at != 0;) {
+        const int taken = copy_text(piece, at, 32);
+        name_as_shown(piece);
+        if (piece[0] != 0) return 0;
+        at += taken;
+    }
+    return 1;
+}
+
 static WCHAR fold_ascii(WCHAR c) {
     if (c >= WIDE('A') && c <= WIDE('Z')) return static_cast<WCHAR>(c - WIDE('A') + WIDE('a'));
     return c;

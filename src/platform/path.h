@@ -17,5 +17,9 @@ WCHAR* path_extension(WCHAR* path);
 // zero, cut to fit; the units copied.
 int copy_text(WCHAR* to, const WCHAR* from, int capacity);
 
+// 1 for a name the user sees as nothing: an empty argument reaches the core
+// as a name that shows as nothing.
+int shows_as_empty(const WCHAR* name);
+
 // Whole-string comparison that folds only the ASCII letters A-Z, whatever the locale.
 bool same_text_ignoring_ascii_case(const WCHAR* a, const WCHAR* b);
