@@ -103,7 +103,8 @@ static void bm_convert_image(benchmark::State& state) {
     for (auto _ : state) {
         ConvertSettings settings = {};
         for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = profiles[i];
-        int ok = convert_image(small_path.c_str(), output_path.c_str(), &settings, nullptr);
+        PdfWriter writer = {};
+        int ok = convert_image(&writer, small_path.c_str(), output_path.c_str(), &settings, nullptr);
         if (!ok) state.SkipWithError("convert_image failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * small_bytes);

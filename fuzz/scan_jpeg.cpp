@@ -39,9 +39,12 @@ static void check_profile(IccProfile* profile) {
 
 // --exif-date: a date found is a real calendar date and clock time, its
 // offset within a day.
-static void check_exif_date(const WCHAR* path, const ImageInfo& info) {
+static void check_exif_date(const WCHAR* path) {
+    OpenJpeg jpeg;
     ExifDate date;
-    if (!jpeg_exif_date(path, &info, &date)) return;
+    const int found = open_jpeg(path, &jpeg, nullptr, nullptr) && jpeg_exif_date(&jpeg, &date);
+    close_jpeg(&jpeg);
+    if (!found) return;
     fuzz_require(date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 &&
                      date.day >= 1 && date.day <= 31,
                  "the date is a calendar date");
@@ -90,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Its identifier was read there; its length may run past a cut file's end.
         fuzz_require(info.exif_bytes == 0 || info.exif_at + 6 <= size,
                      "the EXIF segment starts inside the file");
-        check_exif_date(path, info);
+        check_exif_date(path);
     }
 
     // Both scans closed the file: an open without sharing succeeds at once.

@@ -23,7 +23,7 @@ const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
     if (profile == nullptr) return "no ICC profile for its colour space, which PDF/A-1 needs";
     if (icc_major_version(profile) > 2)
         return "its ICC profile is of version 4 or later; PDF/A-1 allows 2 at most";
-    if (static_cast<uint32_t>(icc_component_count(profile)) != prepared->info.components)
+    if (static_cast<uint32_t>(icc_component_count(profile)) != prepared->jpeg.info.components)
         return "its ICC profile is for another number of colour components than the image has";
     if (!inside(prepared->page.width_pt) || !inside(prepared->page.height_pt))
         return "its page is outside PDF/A-1's sizes of 3 to 14,400 points";
@@ -34,13 +34,16 @@ const char* archive_refusal(const PreparedPage* prepared, int unnamed_space,
     return nullptr;
 }
 
-int use_document_settings(const WCHAR* title, const ConvertSettings* settings, Failure* failure) {
+int choose_document(const WCHAR* title, const ConvertSettings* settings, DocumentChoices* choices,
+                    Failure* failure) {
     const int archive = (settings->flags & CONVERT_PDFA) != 0;
     if (archive && settings->metadata.title[0] == 0 && pdf_xml_text(nullptr, 0, title) < 0) {
         note_failure(failure, FAILED_INPUT, "its name holds a control character, which PDF/A-1 metadata cannot");
         if (failure != nullptr) failure->refused = 1;
         return 0;
     }
-    pdf_use_metadata(&settings->metadata, archive);
+    choices->metadata = &settings->metadata;
+    choices->archive = archive;
+    choices->creation_date[0] = 0;
     return 1;
 }

@@ -7,45 +7,48 @@
 #include "driver/prepare_page.h"
 #include "driver/temporary_document.h"
 #include "pdf/pdf_merged.h"
-#include "pdf/pdf_writer.h"
 
-int begin_merged_document(const WCHAR* output_path, WCHAR* temporary_path, const ConvertSettings* settings,
-                          Failure* failure) {
+int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* temporary_path,
+                          const ConvertSettings* settings, Failure* failure) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
-    if (!use_document_settings(title, settings, failure)) return 0;
-    pdf_use_creation_date("");
-    if (!is_standard_stream(output_path)) return begin_temporary_document(output_path, nullptr, temporary_path, failure);
+    DocumentChoices choices;
+    if (!choose_document(title, settings, &choices, failure)) return 0;
+    if (!is_standard_stream(output_path))
+        return begin_temporary_document(writer, output_path, nullptr, &choices, temporary_path, failure);
     // -o -: standard output, written as it comes; no temporary file.
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (output == INVALID_HANDLE_VALUE || output == nullptr) {
         note_failure(failure, FAILED_PDF, "closed");
         return 0;
     }
-    if (pdf_begin_merged_on(output)) return 1;
-    pdf_hand_failure(failure);
+    if (pdf_begin_merged_on(writer, output, &choices)) return 1;
+    pdf_hand_failure(writer, failure);
     return 0;
 }
 
-int add_merged_image(const WCHAR* input_path, const ConvertSettings* settings, Failure* failure) {
+int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const ConvertSettings* settings,
+                     Failure* failure) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared, failure)) return 0;
-    // The document's creation date is its first page's.
-    if (pdf_merged_page_count() == 0) pdf_use_creation_date(prepared.creation_date);
-    int added = pdf_add_merged_page(&prepared.page, prepared.content, input_path, prepared.profile,
-                                    prepared.embedded_profile == nullptr);
+    const MergedPage page = {&prepared.page,   prepared.content,
+                             input_path,       &prepared.jpeg,
+                             prepared.profile, prepared.embedded_profile == nullptr,
+                             prepared.creation_date};
+    const int added = pdf_add_merged_page(writer, &page);
     release_page(&prepared);
     if (added) return 1;
-    pdf_hand_failure(failure);
-    return pdf_writer_ok() ? 0 : -1;
+    pdf_hand_failure(writer, failure);
+    return pdf_writer_ok(writer) ? 0 : -1;
 }
 
-int end_merged_document(const WCHAR* output_path, const WCHAR* temporary_path, Failure* failure) {
+int end_merged_document(PdfWriter* writer, const WCHAR* output_path, const WCHAR* temporary_path,
+                        Failure* failure) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
-    int pages = pdf_merged_page_count();
-    int complete = pdf_end_merged(title);
-    if (pages > 0) pdf_hand_failure(failure);
+    const int pages = pdf_merged_page_count(writer);
+    const int complete = pdf_end_merged(writer, title);
+    if (pages > 0) pdf_hand_failure(writer, failure);
     if (is_standard_stream(output_path)) return complete ? 1 : pages == 0 ? 0 : -1;
     if (finish_temporary_document(complete, temporary_path, output_path, pages > 0 ? failure : nullptr)) return 1;
     return pages == 0 ? 0 : -1;

@@ -19,10 +19,10 @@ int make_output_path(const WCHAR* argument, WCHAR* output) {
 }
 
 // Random bytes drawn from the system a name's worth at a time, fetched eight
-// names ahead: one system call per eight files.
+// names ahead: one system call per eight files; a pool per thread.
 static int next_random(unsigned char* random) {
-    static unsigned char pool[64];
-    static unsigned used = sizeof pool;
+    static thread_local unsigned char pool[64];
+    static thread_local unsigned used = sizeof pool;
     if (used == sizeof pool) {
         if (!fill_random(pool, sizeof pool)) return 0;
         used = 0;

@@ -1,5 +1,5 @@
-// The steps every image takes before the writer sees it: one scan, one
-// profile choice, one page layout, each failure checked here once.
+// The steps every image takes before the writer sees it: one open and scan,
+// one profile choice, one page layout, each failure checked here once.
 #include "driver/prepare_page.h"
 
 #include <cstdlib>
@@ -20,21 +20,20 @@ static const IccProfile* choose_profile(PreparedPage* prepared, const ConvertSet
         prepared->embedded_profile = nullptr;
     }
     if (prepared->embedded_profile != nullptr) return prepared->embedded_profile;
-    return choose_slot(prepared->info.components, settings);
+    return choose_slot(prepared->jpeg.info.components, settings);
 }
 
-static void take_creation_date(const WCHAR* input_path, const ConvertSettings* settings,
-                               PreparedPage* prepared) {
+static void take_creation_date(const ConvertSettings* settings, PreparedPage* prepared) {
     prepared->creation_date[0] = 0;
     ExifDate date;
-    if ((settings->flags & CONVERT_EXIF_DATE) && jpeg_exif_date(input_path, &prepared->info, &date))
+    if ((settings->flags & CONVERT_EXIF_DATE) && jpeg_exif_date(&prepared->jpeg, &date))
         pdf_format_exif_date(prepared->creation_date, sizeof prepared->creation_date, &date);
 }
 
 int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared,
                  Failure* failure) {
     prepared->embedded_profile = nullptr;
-    if (!scan_jpeg(input_path, &prepared->info, &prepared->embedded_profile, failure)) {
+    if (!open_jpeg(input_path, &prepared->jpeg, &prepared->embedded_profile, failure)) {
         release_page(prepared);
         return 0;
     }
@@ -42,10 +41,10 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
     const int unnamed_space = own != nullptr && icc_component_count(own) == 0;
     prepared->profile = choose_profile(prepared, settings);
     PageLayout layout;
-    page_layout(&prepared->info, settings, &layout);
+    page_layout(&prepared->jpeg.info, settings, &layout);
     prepared->page.width_pt = layout.page_width_pt;
     prepared->page.height_pt = layout.page_height_pt;
-    prepared->content_length = page_content(&prepared->info, settings->flags, &layout, 0,
+    prepared->content_length = page_content(&prepared->jpeg.info, settings->flags, &layout, 0,
                                             prepared->content, PAGE_CONTENT_BYTES);
     // A side the MediaBox would print as 0.00 makes readers show a blank Letter page.
     const char* refusal = layout.page_width_pt < 0.005 || layout.page_height_pt < 0.005
@@ -61,11 +60,12 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
         release_page(prepared);
         return 0;
     }
-    take_creation_date(input_path, settings, prepared);
+    take_creation_date(settings, prepared);
     return 1;
 }
 
 void release_page(PreparedPage* prepared) {
+    close_jpeg(&prepared->jpeg);
     free(prepared->embedded_profile);
     prepared->embedded_profile = nullptr;
 }

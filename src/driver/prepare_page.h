@@ -1,5 +1,6 @@
 // One image made ready to become a page, alike for a PDF of its own and for
-// a page of a document: scanned, its profile chosen, its page laid out.
+// a page of a document: opened and scanned once, its profile chosen, its
+// page laid out; the writer copies it through the same handle.
 #pragma once
 
 #include "driver/settings.h"
@@ -11,7 +12,7 @@
 constexpr int PAGE_CONTENT_BYTES = 256;
 
 struct PreparedPage {
-    ImageInfo info;
+    OpenJpeg jpeg;                 // open until release_page
     IccProfile* embedded_profile;  // the image's own, or null; release_page frees it
     const IccProfile* profile;     // the one chosen, or null
     PageSpec page;                 // size and label
@@ -22,7 +23,7 @@ struct PreparedPage {
 
 // 0 when the image cannot become a page (not a JPEG a reader can show, a page
 // too small or its content too long, or with --pdfa one PDF/A-1 cannot
-// carry), why noted in `failure`, with nothing left to release.
+// carry), why noted in `failure`, with nothing left to release or open.
 int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, PreparedPage* prepared,
                  Failure* failure);
 void release_page(PreparedPage* prepared);

@@ -32,6 +32,7 @@ struct Run {
     FileIdentity output_file;
     FailureSummary* summary;  // Windows with folders or lists: one box at the end; else null
     int verbose_failed;       // -v lines that could not be written
+    PdfWriter* writer;        // the -o document's, or each PDF's when one is written at a time
 };
 
 static int posix(const Run* run) {
@@ -172,10 +173,10 @@ static void convert_alone(Run* run, const Input* input) {
         return remember_written(&run->written, &existing);
     if (exists && output_refusal(&existing) != nullptr) return fail_input(run, input, output_refusal(&existing));
     Failure failure = {};
-    if (!convert_image(input->path, output_path, &run->settings->convert, &failure))
+    if (!convert_image(run->writer, input->path, output_path, &run->settings->convert, &failure))
         return report_conversion(run, input, output_path, &failure);
     remember_output(run, output_path);
-    if (pdf_unended_images() > 0) warn_unended(run, input);
+    if (pdf_unended_images(run->writer) > 0) warn_unended(run, input);
     note_written(run, output_path);
 }
 
@@ -220,20 +221,20 @@ static void fail_document(Run* run, const Failure* failure) {
 static int add_to_document(Run* run, const Input* input) {
     if (input->too_long) return fail_input(run, input, input_problem(input)), 1;
     Failure failure = {};
-    const int32_t unended = pdf_unended_images();
-    const int added = add_merged_image(input->path, &run->settings->convert, &failure);
-    if (added > 0 && pdf_unended_images() > unended) warn_unended(run, input);
+    const int32_t unended = pdf_unended_images(run->writer);
+    const int added = add_merged_image(run->writer, input->path, &run->settings->convert, &failure);
+    if (added > 0 && pdf_unended_images(run->writer) > unended) warn_unended(run, input);
     if (added > 0) return 1;
     if (added == 0 || failure.file == FAILED_INPUT) report_conversion(run, input, run->settings->output, &failure);
     if (added == 0) return 1;
-    end_merged_document(run->settings->output, run->temporary_path, nullptr);
+    end_merged_document(run->writer, run->settings->output, run->temporary_path, nullptr);
     fail_document(run, &failure);
     return 0;
 }
 
 static void finish_document(Run* run) {
     Failure failure = {FAILED_PDF, 0, nullptr, 0};
-    const int written = end_merged_document(run->settings->output, run->temporary_path, &failure);
+    const int written = end_merged_document(run->writer, run->settings->output, run->temporary_path, &failure);
     if (written < 0) fail_document(run, &failure);
     if (written > 0) note_written(run, run->settings->output);
     // Nothing said yet of a document that got no page.
@@ -251,7 +252,8 @@ static void convert_inputs(Run* run) {
     const char* refusal = merging && file_identity(run->settings->output, &existing) ? output_refusal(&existing) : nullptr;
     if (refusal != nullptr) return fail(run, run->settings->output, refusal);
     Failure failure = {};
-    if (merging && !begin_merged_document(run->settings->output, run->temporary_path, &run->settings->convert, &failure))
+    if (merging && !begin_merged_document(run->writer, run->settings->output, run->temporary_path,
+                                          &run->settings->convert, &failure))
         return fail_document(run, &failure);
     begin_progress(&run->progress, run->settings);
     InputSource source;
@@ -280,7 +282,8 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
         static FailureSummary summary;
         const int summing = !(settings.flags & RUN_POSIX) &&
                             ((settings.flags & RUN_RECURSIVE) || settings.files_from[0] != 0);
-        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0};
+        PdfWriter writer = {};
+        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0, &writer};
         report_profile_failures(&run);
         convert_inputs(&run);
         if (summing) show_failure_summary(&summary);

@@ -10,22 +10,24 @@
 
 constexpr int TEMPORARY_TRIES = 16;
 
-int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path,
-                             Failure* failure) {
+int begin_temporary_document(PdfWriter* writer, const WCHAR* output_path, DocumentSpec* document,
+                             const DocumentChoices* choices, WCHAR* temporary_path, Failure* failure) {
     for (int attempt = 0; attempt < TEMPORARY_TRIES; ++attempt) {
         if (!make_temporary_path(output_path, temporary_path)) {
             note_failure(failure, FAILED_PDF, "no temporary name could be made beside it");
             return 0;
         }
         if (document != nullptr) document->output_path = temporary_path;
-        if (document != nullptr ? pdf_begin_document(document) : pdf_begin_merged(temporary_path)) return 1;
-        if (pdf_writer_is_open()) {
+        if (document != nullptr ? pdf_begin_document(writer, document)
+                                : pdf_begin_merged(writer, temporary_path, choices))
+            return 1;
+        if (pdf_writer_is_open(writer)) {
             // Created, then the header failed: nothing of it may stay.
             if (document != nullptr)
-                pdf_end_document();
+                pdf_end_document(writer);
             else
-                pdf_end_merged(nullptr);
-            pdf_hand_failure(failure);
+                pdf_end_merged(writer, nullptr);
+            pdf_hand_failure(writer, failure);
             delete_file(temporary_path);
             return 0;
         }

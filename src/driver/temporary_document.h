@@ -4,6 +4,7 @@
 #pragma once
 
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_writer.h"
 #include "platform/failure.h"
 #include "platform/win32.h"
 
@@ -11,8 +12,10 @@
 // name in temporary_path, PATH_BUFFER_UNITS units), the one-page `document`
 // (its output_path set here) or, given null, a document of many pages. 0 when
 // it could not be begun, why noted in `failure`; nothing is left on disk then.
-int begin_temporary_document(const WCHAR* output_path, DocumentSpec* document, WCHAR* temporary_path,
-                             Failure* failure);
+// A document of many pages is given its `choices` here; the one-page
+// document carries its own.
+int begin_temporary_document(PdfWriter* writer, const WCHAR* output_path, DocumentSpec* document,
+                             const DocumentChoices* choices, WCHAR* temporary_path, Failure* failure);
 // A complete document moved over output_path (1), or the temporary file
 // removed (0; why the move failed noted in `failure`).
 int finish_temporary_document(int complete, const WCHAR* temporary_path, const WCHAR* output_path,

@@ -8,8 +8,9 @@
 
 #include "platform/files.h"
 
-// Where icc_description leaves its text; outlives the profile it came from.
-static WCHAR icc_description_buffer[ICC_DESCRIPTION_UNITS];
+// Where icc_description leaves its text; outlives the profile it came from,
+// one per thread.
+static thread_local WCHAR icc_description_buffer[ICC_DESCRIPTION_UNITS];
 
 // Bytes of a description converted at most. No ANSI code page spends more than
 // three bytes on one UTF-16 unit, so this prefix still yields far more than

@@ -7,6 +7,7 @@
 #include "jpeg/exif_date.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "jpeg/tiff.h"
@@ -102,18 +103,16 @@ int exif_date_of_segment(const unsigned char* segment, uint32_t size, ExifDate* 
     return 1;
 }
 
-int jpeg_exif_date(const WCHAR* path, const ImageInfo* info, ExifDate* date) {
+int jpeg_exif_date(const OpenJpeg* jpeg, ExifDate* date) {
     *date = ExifDate{};
-    if (info->exif_bytes == 0 || info->exif_at > 0x7FFFFFFF) return 0;
-    HANDLE file = open_file(path, GENERIC_READ, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    static unsigned char segment[65535];
-    const LONG at = static_cast<LONG>(info->exif_at);
+    const ImageInfo* info = &jpeg->info;
+    if (info->exif_bytes == 0) return 0;
+    unsigned char* segment = static_cast<unsigned char*>(malloc(info->exif_bytes));
     DWORD got = 0;
-    const int read = SetFilePointer(file, at, nullptr, FILE_CURRENT) == info->exif_at &&
-                     ReadFile(file, segment, info->exif_bytes, &got, nullptr) &&
-                     got == info->exif_bytes;
-    CloseHandle(file);
+    const int read = segment != nullptr && set_file_position(jpeg->file, info->exif_at) &&
+                     ReadFile(jpeg->file, segment, info->exif_bytes, &got, nullptr) && got == info->exif_bytes;
     // The segment is checked again ("Exif\0\0"): the file may have changed.
-    return read && exif_date_of_segment(segment, info->exif_bytes, date);
+    const int found = read && exif_date_of_segment(segment, info->exif_bytes, date);
+    free(segment);
+    return found;
 }

@@ -13,9 +13,9 @@ struct ExifDate {
     int offset_minutes;  // east of UTC
 };
 
-// 1 with `date` filled from the first EXIF segment, which scan_jpeg found
-// (`info`), 0 when the file has none or no readable DateTimeOriginal
+// 1 with `date` filled from the first EXIF segment, which the scan found,
+// read through the open photo's handle; 0 when the file has none or no readable DateTimeOriginal
 // (cameras write zeros for an unset clock).
-int jpeg_exif_date(const WCHAR* path, const ImageInfo* info, ExifDate* date);
+int jpeg_exif_date(const OpenJpeg* jpeg, ExifDate* date);
 // The same from an EXIF segment's bytes after its length field.
 int exif_date_of_segment(const unsigned char* segment, uint32_t size, ExifDate* date);

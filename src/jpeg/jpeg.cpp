@@ -218,11 +218,6 @@ static int read_app2(ScanState* scan) {
     return move_by(scan->file, length - 16);
 }
 
-static int seek_to(HANDLE file, uint64_t at) {
-    const int64_t here = move_far(file, 0);
-    return here >= 0 && move_far(file, static_cast<int64_t>(at) - here) == static_cast<int64_t>(at);
-}
-
 // The chunks joined by number, each by its own length: only when every
 // number from 1 to the highest came once and they hold at least the size
 // the profile declares (that many bytes are taken); else null.
@@ -234,7 +229,7 @@ static IccProfile* join_icc_chunks(const ScanState* scan) {
         joined += scan->chunk_bytes[n];
     }
     unsigned char declared_field[4];
-    if (scan->chunk_bytes[1] < 4 || !seek_to(scan->file, scan->chunk_at[1]) ||
+    if (scan->chunk_bytes[1] < 4 || !set_file_position(scan->file, scan->chunk_at[1]) ||
         !read_bytes(scan->file, declared_field, sizeof declared_field))
         return nullptr;
     uint32_t declared;
@@ -246,7 +241,7 @@ static IccProfile* join_icc_chunks(const ScanState* scan) {
     uint32_t filled = 0;
     for (int n = 1; n <= scan->highest_chunk && filled < declared; ++n) {
         const uint32_t take = declared - filled < scan->chunk_bytes[n] ? declared - filled : scan->chunk_bytes[n];
-        if (!seek_to(scan->file, scan->chunk_at[n]) || !read_bytes(scan->file, icc_bytes(profile) + filled, take)) {
+        if (!set_file_position(scan->file, scan->chunk_at[n]) || !read_bytes(scan->file, icc_bytes(profile) + filled, take)) {
             free(profile);
             return nullptr;
         }
@@ -386,7 +381,8 @@ int is_jpeg_name(const WCHAR* path) {
     return 0;
 }
 
-int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure) {
+int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* failure) {
+    jpeg->file = INVALID_HANDLE_VALUE;
     if (!is_jpeg_name(path)) {
         // Never opened: what the name stands for is asked here, once.
         if (is_folder(path)) {
@@ -411,7 +407,7 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure*
         else
             why = not_jpeg_reason(scan.file);
         if (profile != nullptr) joined = join_icc_chunks(&scan);
-        CloseHandle(scan.file);
+        if (why != nullptr) CloseHandle(scan.file);
     }
 
     if (profile != nullptr) {
@@ -425,6 +421,20 @@ int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure*
         note_failure(failure, FAILED_INPUT, why);
         return 0;
     }
-    fill_info(&scan, info);
+    fill_info(&scan, &jpeg->info);
+    jpeg->file = scan.file;
+    return 1;
+}
+
+void close_jpeg(OpenJpeg* jpeg) {
+    if (jpeg->file != INVALID_HANDLE_VALUE) CloseHandle(jpeg->file);
+    jpeg->file = INVALID_HANDLE_VALUE;
+}
+
+int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure) {
+    OpenJpeg jpeg;
+    if (!open_jpeg(path, &jpeg, profile, failure)) return 0;
+    *info = jpeg.info;
+    close_jpeg(&jpeg);
     return 1;
 }

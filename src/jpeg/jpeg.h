@@ -34,3 +34,14 @@ int is_jpeg_name(const WCHAR* path);
 // profile (or null) is handed back there on every return after the extension
 // test.
 int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure);
+
+// A photo opened and scanned once: the reads that follow (its EXIF date, the
+// copy into a PDF) use the same handle. open_jpeg is scan_jpeg that leaves
+// `file` open on success; close_jpeg closes it (INVALID_HANDLE_VALUE after
+// a failure, and after the close).
+struct OpenJpeg {
+    HANDLE file;
+    ImageInfo info;
+};
+int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* failure);
+void close_jpeg(OpenJpeg* jpeg);

@@ -21,87 +21,88 @@ static const PageSpec* page_of(const DocumentSpec* document, int32_t i) {
     return document->shared_page ? &document->pages[0] : &document->pages[i];
 }
 
-int pdf_begin_document(const DocumentSpec* document) {
-    pdf_writer.ok = 0;
-    pdf_writer.failure = Failure{};
-    pdf_writer.unended_images = 0;
-    pdf_writer.file = open_file(document->output_path, GENERIC_WRITE, CREATE_NEW);
-    if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
-    pdf_writer.ok = 1;
-    pdf_begin_bytes();
-    pdf_write_header();
+int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document) {
+    writer->ok = 0;
+    writer->failure = Failure{};
+    writer->unended_images = 0;
+    writer->choices = document->choices;
+    writer->file = open_file(document->output_path, GENERIC_WRITE, CREATE_NEW);
+    if (writer->file == INVALID_HANDLE_VALUE) return 0;
+    writer->ok = 1;
+    pdf_begin_bytes(writer);
+    pdf_write_header(writer);
 
-    pdf_writer.next_object = 1;
-    pdf_writer.info_object = pdf_writer.next_object + 1;
+    writer->next_object = 1;
+    writer->info_object = writer->next_object + 1;
     // An archive's XMP packet follows the information dictionary.
-    pdf_writer.metadata_object = pdf_writer.archive ? pdf_writer.info_object + 1 : 0;
-    pdf_writer.first_font_object = pdf_writer.info_object + 1 + (pdf_writer.archive ? 1 : 0);
-    pdf_writer.pages_object = pdf_writer.first_font_object + font_object_count(document->font_flags);
-    pdf_writer.first_page_object = pdf_writer.pages_object + 1 + (document->profile != nullptr ? 1 : 0);
-    pdf_writer.first_content_object = pdf_writer.first_page_object + document->page_count;
-    pdf_writer.first_image_object = pdf_writer.first_content_object + document->page_count;
+    writer->metadata_object = writer->choices.archive ? writer->info_object + 1 : 0;
+    writer->first_font_object = writer->info_object + 1 + (writer->choices.archive ? 1 : 0);
+    writer->pages_object = writer->first_font_object + font_object_count(document->font_flags);
+    writer->first_page_object = writer->pages_object + 1 + (document->profile != nullptr ? 1 : 0);
+    writer->first_content_object = writer->first_page_object + document->page_count;
+    writer->first_image_object = writer->first_content_object + document->page_count;
     // PDF/A-1 allows a device colour space only beside an output intent: an
     // archive's image is drawn in its ICC profile itself.
-    const int drawn_in_profile = pdf_writer.archive && document->profile != nullptr;
-    pdf_writer.image_profile_object = drawn_in_profile ? pdf_writer.pages_object + 1 : 0;
+    const int drawn_in_profile = writer->choices.archive && document->profile != nullptr;
+    writer->image_profile_object = drawn_in_profile ? writer->pages_object + 1 : 0;
 
-    pdf_write_catalog(document);
-    pdf_write_info(document->title, document->subject);
-    if (document->font_flags != 0) pdf_write_fonts(document->font_flags);
-    pdf_write_pages(document);
-    return pdf_writer.ok;
+    pdf_write_catalog(writer, document);
+    pdf_write_info(writer, document->title, document->subject);
+    if (document->font_flags != 0) pdf_write_fonts(writer, document->font_flags);
+    pdf_write_pages(writer, document);
+    return writer->ok;
 }
 
-void pdf_write_catalog(const DocumentSpec* document) {
-    pdf_begin_object();
-    pdf_printf("<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
+void pdf_write_catalog(PdfWriter* writer, const DocumentSpec* document) {
+    pdf_begin_object(writer);
+    pdf_printf(writer, "<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
                "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r",
-               pdf_writer.pages_object, pdf_writer.first_page_object);
-    pdf_printf("/PageLabels << /Nums [\r");
+               writer->pages_object, writer->first_page_object);
+    pdf_printf(writer, "/PageLabels << /Nums [\r");
     for (int32_t i = 0; i < document->page_count; i++) {
         // The record's label need not be terminated; never read past it.
         WCHAR label[PAGE_LABEL_UNITS];
         memcpy(label, page_of(document, i)->label, sizeof label);
         label[PAGE_LABEL_UNITS - 1] = 0;
-        pdf_printf("%d << /P (", i);
-        pdf_write_text(label);
-        pdf_printf(") >>\r");
+        pdf_printf(writer, "%d << /P (", i);
+        pdf_write_text(writer, label);
+        pdf_printf(writer, ") >>\r");
     }
-    pdf_printf("]\r>>\r");
-    if (pdf_writer.metadata_object != 0) pdf_printf("/Metadata %d 0 R\r", pdf_writer.metadata_object);
-    pdf_printf(">>");
-    pdf_end_object();
+    pdf_printf(writer, "]\r>>\r");
+    if (writer->metadata_object != 0) pdf_printf(writer, "/Metadata %d 0 R\r", writer->metadata_object);
+    pdf_printf(writer, ">>");
+    pdf_end_object(writer);
 }
 
-void pdf_write_header(void) {
+void pdf_write_header(PdfWriter* writer) {
     // The four high bytes tell transfer programs that the file is binary. An
     // XMP packet is a PDF 1.4 part.
-    pdf_printf("%%PDF-1.%d\r%%\xE2\xE3\xCF\xD3\r\n", pdf_writer.archive ? 4 : 3);
+    pdf_printf(writer, "%%PDF-1.%d\r%%\xE2\xE3\xCF\xD3\r\n", writer->choices.archive ? 4 : 3);
 }
 
-void pdf_write_fonts(uint32_t font_flags) {
+void pdf_write_fonts(PdfWriter* writer, uint32_t font_flags) {
     if (font_flags & FONT_LATIN) {
-        pdf_begin_object();
-        pdf_printf("<<\r/Type /Font\r/Subtype /Type1\r/BaseFont /Helvetica\r>>");
-        pdf_end_object();
+        pdf_begin_object(writer);
+        pdf_printf(writer, "<<\r/Type /Font\r/Subtype /Type1\r/BaseFont /Helvetica\r>>");
+        pdf_end_object(writer);
     }
     if (font_flags & FONT_JAPANESE) {
-        pdf_begin_object();
-        pdf_printf("<<\r/Type /Font\r/Subtype /Type0\r/BaseFont /MSUIGothic\r"
+        pdf_begin_object(writer);
+        pdf_printf(writer, "<<\r/Type /Font\r/Subtype /Type0\r/BaseFont /MSUIGothic\r"
                    "/Encoding /90msp-RKSJ-H\r/DescendantFonts [ %d 0 R ]\r>>",
-                   pdf_writer.next_object + 1);
-        pdf_end_object();
-        pdf_begin_object();
-        pdf_printf("<<\r/Type /Font\r/Subtype /CIDFontType2\r/BaseFont /MSUIGothic\r"
+                   writer->next_object + 1);
+        pdf_end_object(writer);
+        pdf_begin_object(writer);
+        pdf_printf(writer, "<<\r/Type /Font\r/Subtype /CIDFontType2\r/BaseFont /MSUIGothic\r"
                    "/FontDescriptor %d 0 R\r"
                    "/CIDSystemInfo << /Registry (Adobe)/Ordering (Japan1)/Supplement 2 >>\r>>",
-                   pdf_writer.next_object + 1);
-        pdf_end_object();
-        pdf_begin_object();
-        pdf_printf("<<\r/Type /FontDescriptor\r/Ascent 859\r/CapHeight 0\r/Descent -140\r"
+                   writer->next_object + 1);
+        pdf_end_object(writer);
+        pdf_begin_object(writer);
+        pdf_printf(writer, "<<\r/Type /FontDescriptor\r/Ascent 859\r/CapHeight 0\r/Descent -140\r"
                    "/Flags 4\r/FontBBox [ -121 -137 996 859 ]\r/FontName /MSUIGothic\r"
                    "/ItalicAngle 0\r/StemV 0\r>>");
-        pdf_end_object();
+        pdf_end_object(writer);
     }
 }
 
@@ -120,45 +121,45 @@ int32_t pdf_profile_stream_length(const IccProfile* profile) {
     return static_cast<int32_t>(size);
 }
 
-void pdf_write_pages(const DocumentSpec* document) {
+void pdf_write_pages(PdfWriter* writer, const DocumentSpec* document) {
     int components = icc_component_count(document->profile);
 
-    pdf_begin_object();
-    pdf_printf("<<\r/Type /Pages\r/Kids [");
+    pdf_begin_object(writer);
+    pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
     for (int32_t i = 0; i < document->page_count; i++)
-        pdf_printf(" %d 0 R", pdf_writer.first_page_object + i);
-    pdf_printf(" ]\r/Count %d\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
+        pdf_printf(writer, " %d 0 R", writer->first_page_object + i);
+    pdf_printf(writer, " ]\r/Count %d\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
                document->page_count);
     if (document->profile != nullptr)
-        pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
-                   pdf_default_space_name(components), pdf_writer.next_object + 1);
+        pdf_printf(writer, "/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
+                   pdf_default_space_name(components), writer->next_object + 1);
     if (document->font_flags != 0) {
-        pdf_printf("/Font <<");
+        pdf_printf(writer, "/Font <<");
         for (int32_t k = 0; k < font_count(document->font_flags); k++)
-            pdf_printf(" /F%d %d 0 R", k, pdf_writer.first_font_object + k);
-        pdf_printf(" >>\r");
+            pdf_printf(writer, " /F%d %d 0 R", k, writer->first_font_object + k);
+        pdf_printf(writer, " >>\r");
     }
-    pdf_printf("/XObject <<");
+    pdf_printf(writer, "/XObject <<");
     for (int32_t j = 0; j < document->image_count; j++)
-        pdf_printf(" /Im%d %d 0 R", j, pdf_writer.first_image_object + j);
-    pdf_printf(" >>\r>>\r>>");
-    pdf_end_object();
+        pdf_printf(writer, " /Im%d %d 0 R", j, writer->first_image_object + j);
+    pdf_printf(writer, " >>\r>>\r>>");
+    pdf_end_object(writer);
 
     if (document->profile != nullptr) {
         // Two stages, so that the length conversion survives the first.
         char dictionary[64];
         snprintf(dictionary, sizeof dictionary, "<< /N %d ", components);
         strcat(dictionary, "/Length %ld >>");
-        pdf_write_stream_object(dictionary, icc_bytes(document->profile),
+        pdf_write_stream_object(writer, dictionary, icc_bytes(document->profile),
                                 pdf_profile_stream_length(document->profile));
     }
 
     for (int32_t i = 0; i < document->page_count; i++) {
         const PageSpec* page = page_of(document, i);
-        pdf_begin_object();
-        pdf_printf("<<\r/Type /Page\r/Parent %d 0 R\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
-                   pdf_writer.pages_object, pdf_writer.first_content_object + i, page->width_pt,
+        pdf_begin_object(writer);
+        pdf_printf(writer, "<<\r/Type /Page\r/Parent %d 0 R\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
+                   writer->pages_object, writer->first_content_object + i, page->width_pt,
                    page->height_pt);
-        pdf_end_object();
+        pdf_end_object(writer);
     }
 }

@@ -5,7 +5,10 @@
 #include <cstdint>
 
 #include "icc/icc.h"
+#include "pdf/pdf_metadata.h"
 #include "platform/win32.h"
+
+struct PdfWriter;
 
 constexpr uint32_t FONT_LATIN = 1u;
 constexpr uint32_t FONT_JAPANESE = 2u;
@@ -19,6 +22,7 @@ struct PageSpec {
 
 struct DocumentSpec {
     const WCHAR* output_path;
+    DocumentChoices choices;
     const WCHAR* title;
     const WCHAR* subject;         // or null
     const IccProfile* profile;    // or null
@@ -32,15 +36,15 @@ struct DocumentSpec {
 // Creates output_path, which must not exist yet (a new file, never one
 // taken over), plans the object numbers and writes every object up to the
 // pages. 0 when the file could not be created or a write failed.
-int pdf_begin_document(const DocumentSpec* document);
+int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document);
 // "%PDF-1.n" and the binary comment; 1.4 for an archive.
-void pdf_write_header(void);
-void pdf_write_catalog(const DocumentSpec* document);
+void pdf_write_header(PdfWriter* writer);
+void pdf_write_catalog(PdfWriter* writer, const DocumentSpec* document);
 // The information dictionary (title and subject unless the metadata replaces
 // them) and, for an archive, the XMP packet as the next object.
-void pdf_write_info(const WCHAR* title, const WCHAR* subject);
-void pdf_write_fonts(uint32_t font_flags);
-void pdf_write_pages(const DocumentSpec* document);
+void pdf_write_info(PdfWriter* writer, const WCHAR* title, const WCHAR* subject);
+void pdf_write_fonts(PdfWriter* writer, uint32_t font_flags);
+void pdf_write_pages(PdfWriter* writer, const DocumentSpec* document);
 // The name after /Default for a profile of `components` components.
 const char* pdf_default_space_name(int components);
 // The bytes of the profile that its stream holds.

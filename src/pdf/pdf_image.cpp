@@ -1,6 +1,6 @@
 // The image XObject: the JPEG file copied unchanged from its start-of-image
-// marker on, 512 bytes at a time, into a /DCTDecode stream, or named as an
-// outside file. The image is never decoded.
+// marker on, 512 bytes at a time, through the handle its scan used, into a
+// /DCTDecode stream, or named as an outside file. The image is never decoded.
 #include "pdf/pdf_image.h"
 
 #include <cstdint>
@@ -28,12 +28,12 @@ static const char* colour_space_text(uint32_t components) {
 
 // The device space, or in an archive the ICC profile's stream that the
 // writer names (PDF/A-1 allows device spaces only beside an output intent).
-static void colour_space(char* out, size_t capacity, uint32_t components) {
-    if (pdf_writer.image_profile_object == 0) {
+static void colour_space(PdfWriter* writer, char* out, size_t capacity, uint32_t components) {
+    if (writer->image_profile_object == 0) {
         snprintf(out, capacity, "/Device%s", colour_space_text(components));
         return;
     }
-    snprintf(out, capacity, "[ /ICCBased %d 0 R ]%s", static_cast<int>(pdf_writer.image_profile_object),
+    snprintf(out, capacity, "[ /ICCBased %d 0 R ]%s", static_cast<int>(writer->image_profile_object),
              components == 4 ? " /Decode [ 1 0 1 0 1 0 1 0 ]" : "");
 }
 
@@ -89,32 +89,35 @@ static int ends_earlier(HANDLE jpeg, uint32_t size, uint32_t scan_from) {
 // Copies `size` bytes from `jpeg`, from `start` on, to the output, noting in
 // the writer whether the end-of-image marker came after the scan began at
 // `scan_from` (bytes from start). 1 when all arrived.
-static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_from) {
+static int copy_jpeg(PdfWriter* writer, HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_from) {
     unsigned char block[COPY_BLOCK_BYTES];
     uint32_t remaining = size;
     int ended = 0, pending = 0;
-    if (start != 0 && SetFilePointer(jpeg, static_cast<LONG>(start), nullptr, FILE_CURRENT) != start) return 0;
+    if (!set_file_position(jpeg, start)) {
+        note_last_error(&writer->failure, FAILED_INPUT);
+        return 0;
+    }
     while (remaining != 0) {
         DWORD count = remaining < COPY_BLOCK_BYTES ? remaining : COPY_BLOCK_BYTES;
         DWORD got = 0;
         // A short read means the file changed under us: the stream would no
         // longer match its /Length, so the copy stops as on a failed read.
         if (!ReadFile(jpeg, block, count, &got, nullptr)) {
-            note_last_error(&pdf_writer.failure, FAILED_INPUT);
+            note_last_error(&writer->failure, FAILED_INPUT);
             return 0;
         }
         if (got != count) {
-            note_failure(&pdf_writer.failure, FAILED_INPUT, "changed while it was read");
+            note_failure(&writer->failure, FAILED_INPUT, "changed while it was read");
             return 0;
         }
         DWORD written = 0;
-        if (!WriteFile(pdf_writer.file, block, count, &written, nullptr)) {
-            note_last_error(&pdf_writer.failure, FAILED_PDF);
+        if (!WriteFile(writer->file, block, count, &written, nullptr)) {
+            note_last_error(&writer->failure, FAILED_PDF);
             return 0;
         }
-        pdf_writer.bytes_written += count;
+        writer->bytes_written += count;
         // Every byte: two photos that differ anywhere are two documents.
-        if (pdf_writer.archive) pdf_hash_bytes(&pdf_writer.hash, block, count);
+        if (writer->choices.archive) pdf_hash_bytes(&writer->hash, block, count);
         const uint32_t at = size - remaining;
         // The copy looks at the file's last bytes only: through every byte
         // it would cost a fifth more, and the marker ends almost every file.
@@ -122,23 +125,15 @@ static int copy_jpeg(HANDLE jpeg, uint32_t start, uint32_t size, uint32_t scan_f
             ended = holds_end(block, count, scan_from > at ? scan_from - at : 0, &pending);
         remaining -= count;
     }
-    if (!ended && !ends_earlier(jpeg, size, scan_from)) ++pdf_writer.unended_images;
+    if (!ended && !ends_earlier(jpeg, size, scan_from)) ++writer->unended_images;
     return 1;
 }
 
-int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
-    if (!pdf_writer.ok) return 0;
-    ImageInfo info;
-    if (!scan_jpeg(path, &info, nullptr, &pdf_writer.failure)) {
-        pdf_writer.ok = 0;
-        return 0;
-    }
-    HANDLE jpeg = open_file(path, GENERIC_READ, OPEN_EXISTING);
-    if (jpeg == INVALID_HANDLE_VALUE) {
-        note_last_error(&pdf_writer.failure, FAILED_INPUT);
-        pdf_writer.ok = 0;
-        return 0;
-    }
+int pdf_write_image(PdfWriter* writer, const WCHAR* path, const OpenJpeg* image, int32_t smask_offset,
+                    int external) {
+    if (!writer->ok) return 0;
+    const ImageInfo* info = &image->info;
+    HANDLE jpeg = image->file;
 
     // Everything that can refuse the image is settled before the object begins.
     char name[2 * ANSI_NAME_BYTES];
@@ -146,56 +141,52 @@ int pdf_write_image(const WCHAR* path, int32_t smask_offset, int external) {
     uint32_t size = 0;
     int refused;
     if (external) {
-        CloseHandle(jpeg);  // named, not read
-        jpeg = INVALID_HANDLE_VALUE;
         refused = !external_name(path, name);
     } else {
         // Bytes before the start-of-image marker are no part of the JPEG:
         // a strict decoder would refuse the stream.
         size = GetFileSize(jpeg, &size_high);
         // The high part matters: a 4 GiB file must not pass for a small one.
-        refused = size_high != 0 || size > LARGEST_JPEG_BYTES || info.start >= size;
-        if (refused) note_failure(&pdf_writer.failure, FAILED_INPUT, "over 2 GiB, more than a PDF image holds");
-        if (!refused) size -= static_cast<uint32_t>(info.start);
-        if (!refused && pdf_writer.bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit()) {
-            note_failure(&pdf_writer.failure, FAILED_PDF, "larger than a PDF can be");
+        refused = size_high != 0 || size > LARGEST_JPEG_BYTES || info->start >= size;
+        if (refused) note_failure(&writer->failure, FAILED_INPUT, "over 2 GiB, more than a PDF image holds");
+        if (!refused) size -= static_cast<uint32_t>(info->start);
+        if (!refused && writer->bytes_written + size + IMAGE_FRAMING_BYTES > pdf_position_limit(writer)) {
+            note_failure(&writer->failure, FAILED_PDF, "larger than a PDF can be");
             refused = 1;
         }
     }
     if (refused) {
-        if (jpeg != INVALID_HANDLE_VALUE) CloseHandle(jpeg);
-        if (external) note_failure(&pdf_writer.failure, FAILED_INPUT, "name not in the system's code page");
-        pdf_writer.ok = 0;
+        if (external) note_failure(&writer->failure, FAILED_INPUT, "name not in the system's code page");
+        writer->ok = 0;
         return 0;
     }
 
     char space[96];
-    colour_space(space, sizeof space, info.components);
+    colour_space(writer, space, sizeof space, info->components);
     char head[256];
     snprintf(head, sizeof head,
              "<<\r/Type /XObject\r/Subtype /Image\r/Width %d /Height %d\r/BitsPerComponent 8\r"
              "/ColorSpace %s\r",
-             static_cast<int>(info.width), static_cast<int>(info.height), space);
+             static_cast<int>(info->width), static_cast<int>(info->height), space);
     char smask[64] = "";
     if (smask_offset != 0)
         snprintf(smask, sizeof smask, "/SMask %d 0 R\r",
-                 static_cast<int>(static_cast<int64_t>(pdf_writer.next_object) + smask_offset));
+                 static_cast<int>(static_cast<int64_t>(writer->next_object) + smask_offset));
 
-    pdf_begin_object();
+    pdf_begin_object(writer);
     if (external) {
         char reference[2 * ANSI_NAME_BYTES + 32];
         snprintf(reference, sizeof reference, "/F (%s)\r/FFilter /DCTDecode\r", name);
-        pdf_printf("%s%s%s/Length 0\r>>\rstream\rendstream", head, smask, reference);
+        pdf_printf(writer, "%s%s%s/Length 0\r>>\rstream\rendstream", head, smask, reference);
     } else {
-        pdf_printf("%s%s%s/Length %ld\r>>\rstream\r\n", head, smask, "/Filter /DCTDecode\r",
+        pdf_printf(writer, "%s%s%s/Length %ld\r>>\rstream\r\n", head, smask, "/Filter /DCTDecode\r",
                    static_cast<long>(size));
-        const uint64_t scan_from = info.scan_at > info.start ? info.scan_at - info.start : size;
-        int copied = copy_jpeg(jpeg, static_cast<uint32_t>(info.start), size,
+        const uint64_t scan_from = info->scan_at > info->start ? info->scan_at - info->start : size;
+        int copied = copy_jpeg(writer, jpeg, static_cast<uint32_t>(info->start), size,
                                static_cast<uint32_t>(scan_from < size ? scan_from : size));
-        if (pdf_writer.ok && !copied) pdf_writer.ok = 0;
-        CloseHandle(jpeg);
-        pdf_end_stream();
+        if (writer->ok && !copied) writer->ok = 0;
+        pdf_end_stream(writer);
     }
-    pdf_end_object();
-    return pdf_writer.ok;
+    pdf_end_object(writer);
+    return writer->ok;
 }

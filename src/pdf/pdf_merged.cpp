@@ -46,37 +46,41 @@ struct MergedDocument {
     WCHAR subject[ICC_DESCRIPTION_UNITS];
 };
 
-static MergedDocument merged;
-
-static void release_tables(void) {
-    for (int32_t i = 0; i < merged.profile_count; i++) free(merged.profiles[i].copy);
-    free(merged.page_objects);
-    free(merged.profiles);
-    merged = MergedDocument{};
+static void release_tables(PdfWriter* writer) {
+    MergedDocument* merged = writer->merged;
+    if (merged == nullptr) return;
+    for (int32_t i = 0; i < merged->profile_count; i++) free(merged->profiles[i].copy);
+    free(merged->page_objects);
+    free(merged->profiles);
+    free(merged);
+    writer->merged = nullptr;
 }
 
-int pdf_begin_merged(const WCHAR* path) {
-    return pdf_begin_merged_on(open_file(path, GENERIC_WRITE, CREATE_NEW));
+int pdf_begin_merged(PdfWriter* writer, const WCHAR* path, const DocumentChoices* choices) {
+    return pdf_begin_merged_on(writer, open_file(path, GENERIC_WRITE, CREATE_NEW), choices);
 }
 
 // The document is written front to back, never seeking, so `file` may be a pipe.
-int pdf_begin_merged_on(HANDLE file) {
-    release_tables();
-    pdf_writer.ok = 0;
-    pdf_writer.failure = Failure{};
-    pdf_writer.unended_images = 0;
-    pdf_writer.file = file;
-    if (pdf_writer.file == INVALID_HANDLE_VALUE) return 0;
-    pdf_begin_bytes();
-    pdf_writer.ok = pdf_attach_grown_offsets();
-    pdf_write_header();
-    pdf_writer.next_object = PAGE_TREE_OBJECT + 1;
-    pdf_writer.info_object = 0;
-    return pdf_writer.ok;
+int pdf_begin_merged_on(PdfWriter* writer, HANDLE file, const DocumentChoices* choices) {
+    release_tables(writer);
+    writer->ok = 0;
+    writer->failure = Failure{};
+    writer->unended_images = 0;
+    writer->choices = *choices;
+    writer->choices.creation_date[0] = 0;  // the first page's, when it comes
+    writer->file = file;
+    if (writer->file == INVALID_HANDLE_VALUE) return 0;
+    pdf_begin_bytes(writer);
+    writer->merged = static_cast<MergedDocument*>(calloc(1, sizeof(MergedDocument)));
+    writer->ok = writer->merged != nullptr && pdf_attach_grown_offsets(writer);
+    pdf_write_header(writer);
+    writer->next_object = PAGE_TREE_OBJECT + 1;
+    writer->info_object = 0;
+    return writer->ok;
 }
 
-int32_t pdf_merged_page_count(void) {
-    return merged.page_count;
+int32_t pdf_merged_page_count(const PdfWriter* writer) {
+    return writer->merged != nullptr ? writer->merged->page_count : 0;
 }
 
 // Doubles a table of `size`-byte entries when it is full; 0 when memory runs out.
@@ -99,16 +103,17 @@ static uint64_t hash_bytes(const unsigned char* bytes, int32_t size) {
 
 // The index of the entry of a profile met before, or -1 with its hash and
 // size for add_profile. A shared profile is hashed once at most.
-static int32_t find_profile(const IccProfile* profile, int shared, uint64_t* hash_out, int32_t* size_out) {
+static int32_t find_profile(PdfWriter* writer, const IccProfile* profile, int shared, uint64_t* hash_out, int32_t* size_out) {
+    MergedDocument* merged = writer->merged;
     if (shared)
-        for (int32_t i = 0; i < merged.profile_count; i++)
-            if (merged.profiles[i].shared == profile) return i;
+        for (int32_t i = 0; i < merged->profile_count; i++)
+            if (merged->profiles[i].shared == profile) return i;
     int32_t size = pdf_profile_stream_length(profile);
     uint64_t hash = hash_bytes(icc_bytes(profile), size);
     *hash_out = hash;
     *size_out = size;
-    for (int32_t i = 0; i < merged.profile_count; i++) {
-        MergedProfile* known = &merged.profiles[i];
+    for (int32_t i = 0; i < merged->profile_count; i++) {
+        MergedProfile* known = &merged->profiles[i];
         if (known->hash != hash || known->size != size) continue;
         const unsigned char* bytes = known->shared != nullptr ? icc_bytes(known->shared) : known->copy;
         if (bytes == nullptr || memcmp(bytes, icc_bytes(profile), static_cast<size_t>(size)) != 0)
@@ -120,143 +125,151 @@ static int32_t find_profile(const IccProfile* profile, int shared, uint64_t* has
 }
 
 // A new entry, its profile written as the next object; -1 when the document failed.
-static int32_t add_profile(const IccProfile* profile, int shared, uint64_t hash, int32_t size) {
-    void* table = merged.profiles;
-    if (!make_room(&table, merged.profile_count, &merged.profile_capacity, sizeof(MergedProfile))) {
-        pdf_writer.ok = 0;
+static int32_t add_profile(PdfWriter* writer, const IccProfile* profile, int shared, uint64_t hash, int32_t size) {
+    MergedDocument* merged = writer->merged;
+    void* table = merged->profiles;
+    if (!make_room(&table, merged->profile_count, &merged->profile_capacity, sizeof(MergedProfile))) {
+        writer->ok = 0;
         return -1;
     }
-    merged.profiles = static_cast<MergedProfile*>(table);
-    MergedProfile* entry = &merged.profiles[merged.profile_count];
+    merged->profiles = static_cast<MergedProfile*>(table);
+    MergedProfile* entry = &merged->profiles[merged->profile_count];
     entry->shared = shared ? profile : nullptr;
     entry->copy = nullptr;
-    if (!shared && merged.copied_bytes + size <= PROFILE_COPY_BYTES) {
+    if (!shared && merged->copied_bytes + size <= PROFILE_COPY_BYTES) {
         entry->copy = static_cast<unsigned char*>(malloc(static_cast<size_t>(size) + 1));
         if (entry->copy != nullptr) {
             memcpy(entry->copy, icc_bytes(profile), static_cast<size_t>(size));
-            merged.copied_bytes += size;
+            merged->copied_bytes += size;
         }
     }
     entry->hash = hash;
     entry->size = size;
-    entry->object = pdf_writer.next_object;
+    entry->object = writer->next_object;
     char dictionary[64];
     snprintf(dictionary, sizeof dictionary, "<< /N %d ", icc_component_count(profile));
     strcat(dictionary, "/Length %ld >>");
-    if (!pdf_write_stream_object(dictionary, icc_bytes(profile), size)) {
+    if (!pdf_write_stream_object(writer, dictionary, icc_bytes(profile), size)) {
         free(entry->copy);
         return -1;
     }
-    return merged.profile_count++;
+    return merged->profile_count++;
 }
 
-int pdf_add_merged_page(const PageSpec* page, const char* content, const WCHAR* image_path,
-                        const IccProfile* profile, int shared) {
-    if (!pdf_writer.ok) return 0;
+int pdf_add_merged_page(PdfWriter* writer, const MergedPage* added) {
+    if (!writer->ok) return 0;
+    MergedDocument* merged = writer->merged;
+    const PageSpec* page = added->page;
+    const IccProfile* profile = added->profile;
+    const int shared = added->shared_profile;
     // PDF/A-1 allows 8,388,607 objects: a page past them is left out, the
     // document kept for the catalog, information and XMP objects still to come.
-    if (pdf_writer.archive && pdf_writer.next_object > ARCHIVE_LAST_OBJECT - 8) return 0;
-    void* table = merged.page_objects;
-    if (!make_room(&table, merged.page_count, &merged.page_capacity, sizeof(int32_t))) {
-        pdf_writer.ok = 0;
+    if (writer->choices.archive && writer->next_object > ARCHIVE_LAST_OBJECT - 8) return 0;
+    void* table = merged->page_objects;
+    if (!make_room(&table, merged->page_count, &merged->page_capacity, sizeof(int32_t))) {
+        writer->ok = 0;
         return 0;
     }
-    merged.page_objects = static_cast<int32_t*>(table);
+    merged->page_objects = static_cast<int32_t*>(table);
 
     uint64_t hash = 0;
     int32_t size = 0;
-    int32_t entry = profile != nullptr ? find_profile(profile, shared, &hash, &size) : -1;
+    int32_t entry = profile != nullptr ? find_profile(writer, profile, shared, &hash, &size) : -1;
     // The image first: one refused before its object began leaves nothing
     // behind, so the page is left out and the document goes on.
-    int64_t before = pdf_writer.bytes_written;
-    int32_t image_object = pdf_writer.next_object;
+    int64_t before = writer->bytes_written;
+    int32_t image_object = writer->next_object;
     // An archive's image is drawn in its profile: one met before, or the new
     // stream that follows the image.
-    int32_t profile_object = entry >= 0 ? merged.profiles[entry].object : image_object + 1;
-    pdf_writer.image_profile_object = pdf_writer.archive && profile != nullptr ? profile_object : 0;
-    if (!pdf_write_image(image_path, 0, 0)) {
-        if (pdf_writer.bytes_written == before) pdf_writer.ok = 1;
+    int32_t profile_object = entry >= 0 ? merged->profiles[entry].object : image_object + 1;
+    writer->image_profile_object = writer->choices.archive && profile != nullptr ? profile_object : 0;
+    if (!pdf_write_image(writer, added->image_path, added->image, 0, 0)) {
+        if (writer->bytes_written == before) writer->ok = 1;
         return 0;
     }
-    if (profile != nullptr && entry < 0) entry = add_profile(profile, shared, hash, size);
-    if (!pdf_writer.ok) return 0;
+    if (profile != nullptr && entry < 0) entry = add_profile(writer, profile, shared, hash, size);
+    if (!writer->ok) return 0;
 
-    if (merged.page_count == 0) {
-        merged.first_profile = entry;
-        merged.same_profile = 1;
+    if (merged->page_count == 0) {
+        snprintf(writer->choices.creation_date, sizeof writer->choices.creation_date, "%s", added->creation_date);
+        merged->first_profile = entry;
+        merged->same_profile = 1;
         if (profile != nullptr) {
             // The description lives in the profile, which the caller may free.
             const WCHAR* description = icc_description(profile);
             int n = 0;
             while (description[n] != 0 && n < ICC_DESCRIPTION_UNITS - 1)
-                merged.subject[n] = description[n], ++n;
-            merged.subject[n] = 0;
+                merged->subject[n] = description[n], ++n;
+            merged->subject[n] = 0;
         }
-    } else if (entry != merged.first_profile) {
-        merged.same_profile = 0;
+    } else if (entry != merged->first_profile) {
+        merged->same_profile = 0;
     }
 
     WCHAR label[PAGE_LABEL_UNITS];
     memcpy(label, page->label, sizeof label);
     label[PAGE_LABEL_UNITS - 1] = 0;
-    pdf_begin_object();
-    pdf_printf("<< /P (");
-    pdf_write_text(label);
-    pdf_printf(") >>");
-    pdf_end_object();
+    pdf_begin_object(writer);
+    pdf_printf(writer, "<< /P (");
+    pdf_write_text(writer, label);
+    pdf_printf(writer, ") >>");
+    pdf_end_object(writer);
 
-    int32_t page_object = pdf_writer.next_object;
-    pdf_begin_object();
-    pdf_printf("<<\r/Type /Page\r/Parent %d 0 R\r"
+    int32_t page_object = writer->next_object;
+    pdf_begin_object(writer);
+    pdf_printf(writer, "<<\r/Type /Page\r/Parent %d 0 R\r"
                "/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
                PAGE_TREE_OBJECT);
     if (entry >= 0)
-        pdf_printf("/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
+        pdf_printf(writer, "/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
                    pdf_default_space_name(icc_component_count(profile)),
-                   merged.profiles[entry].object);
-    pdf_printf("/XObject << /Im0 %d 0 R >>\r>>\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
+                   merged->profiles[entry].object);
+    pdf_printf(writer, "/XObject << /Im0 %d 0 R >>\r>>\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
                image_object, page_object + 1, page->width_pt, page->height_pt);
-    pdf_end_object();
-    pdf_write_stream_object("<< /Length %ld >>", content, static_cast<int32_t>(strlen(content)));
-    if (!pdf_writer.ok) return 0;
-    merged.page_objects[merged.page_count++] = page_object;
+    pdf_end_object(writer);
+    pdf_write_stream_object(writer, "<< /Length %ld >>", added->content, static_cast<int32_t>(strlen(added->content)));
+    if (!writer->ok) return 0;
+    merged->page_objects[merged->page_count++] = page_object;
     return 1;
 }
 
 // The catalog with a label for every page, each a piece of its own.
-static void write_catalog(void) {
-    pdf_begin_reserved_object(CATALOG_OBJECT);
-    pdf_printf("<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
+static void write_catalog(PdfWriter* writer) {
+    MergedDocument* merged = writer->merged;
+    pdf_begin_reserved_object(writer, CATALOG_OBJECT);
+    pdf_printf(writer, "<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
                "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r/PageLabels << /Nums [\r",
-               PAGE_TREE_OBJECT, merged.page_objects[0]);
-    for (int32_t i = 0; i < merged.page_count; i++)
-        pdf_printf("%d %d 0 R\r", i, merged.page_objects[i] - 1);
-    pdf_printf("]\r>>\r");
-    if (pdf_writer.metadata_object != 0) pdf_printf("/Metadata %d 0 R\r", pdf_writer.metadata_object);
-    pdf_printf(">>");
-    pdf_end_reserved_object();
+               PAGE_TREE_OBJECT, merged->page_objects[0]);
+    for (int32_t i = 0; i < merged->page_count; i++)
+        pdf_printf(writer, "%d %d 0 R\r", i, merged->page_objects[i] - 1);
+    pdf_printf(writer, "]\r>>\r");
+    if (writer->metadata_object != 0) pdf_printf(writer, "/Metadata %d 0 R\r", writer->metadata_object);
+    pdf_printf(writer, ">>");
+    pdf_end_reserved_object(writer);
 }
 
-static void write_page_tree(void) {
-    pdf_begin_reserved_object(PAGE_TREE_OBJECT);
-    pdf_printf("<<\r/Type /Pages\r/Kids [");
-    for (int32_t i = 0; i < merged.page_count; i++) pdf_printf(" %d 0 R", merged.page_objects[i]);
-    pdf_printf(" ]\r/Count %d\r>>", merged.page_count);
-    pdf_end_reserved_object();
+static void write_page_tree(PdfWriter* writer) {
+    MergedDocument* merged = writer->merged;
+    pdf_begin_reserved_object(writer, PAGE_TREE_OBJECT);
+    pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
+    for (int32_t i = 0; i < merged->page_count; i++) pdf_printf(writer, " %d 0 R", merged->page_objects[i]);
+    pdf_printf(writer, " ]\r/Count %d\r>>", merged->page_count);
+    pdf_end_reserved_object(writer);
 }
 
-int pdf_end_merged(const WCHAR* title) {
-    if (merged.page_count == 0) pdf_writer.ok = 0;
-    if (pdf_writer.ok) {
-        write_page_tree();
+int pdf_end_merged(PdfWriter* writer, const WCHAR* title) {
+    MergedDocument* merged = writer->merged;
+    if (merged == nullptr || merged->page_count == 0) writer->ok = 0;
+    if (writer->ok) {
+        write_page_tree(writer);
         // The information dictionary comes next, and an archive's XMP packet after it.
-        pdf_writer.info_object = pdf_writer.next_object;
-        pdf_writer.metadata_object = pdf_writer.archive ? pdf_writer.info_object + 1 : 0;
-        write_catalog();
-        int subject = merged.same_profile && merged.first_profile >= 0;
-        pdf_write_info(title, subject ? merged.subject : nullptr);
+        writer->info_object = writer->next_object;
+        writer->metadata_object = writer->choices.archive ? writer->info_object + 1 : 0;
+        write_catalog(writer);
+        int subject = merged->same_profile && merged->first_profile >= 0;
+        pdf_write_info(writer, title, subject ? merged->subject : nullptr);
     }
-    int complete = pdf_end_document();
-    release_tables();
+    int complete = pdf_end_document(writer);
+    release_tables(writer);
     return complete;
 }

@@ -4,6 +4,7 @@
 #include "pdf/pdf_metadata.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -28,21 +29,12 @@ struct InfoTexts {
     char created[PDF_DATE_BYTES];
 };
 
-void pdf_use_metadata(const DocumentMetadata* metadata, int archive) {
-    pdf_writer.metadata = metadata;
-    pdf_writer.archive = archive;
-}
-
-void pdf_use_creation_date(const char* date) {
-    snprintf(pdf_writer.creation_date, sizeof pdf_writer.creation_date, "%s", date);
-}
-
 static const WCHAR* chosen(const WCHAR* given, const WCHAR* otherwise) {
     return given != nullptr && given[0] != 0 ? given : otherwise;
 }
 
-static void take_texts(InfoTexts* texts, const WCHAR* title, const WCHAR* subject) {
-    const DocumentMetadata* metadata = pdf_writer.metadata;
+static void take_texts(PdfWriter* writer, InfoTexts* texts, const WCHAR* title, const WCHAR* subject) {
+    const DocumentMetadata* metadata = writer->choices.metadata;
     const int given = metadata != nullptr;
     texts->title = chosen(given ? metadata->title : nullptr, title);
     texts->author = chosen(given ? metadata->author : nullptr, nullptr);
@@ -53,15 +45,15 @@ static void take_texts(InfoTexts* texts, const WCHAR* title, const WCHAR* subjec
     else
         pdf_format_date(texts->modified, sizeof texts->modified, time(nullptr));
     const char* created =
-        pdf_writer.creation_date[0] != 0 ? pdf_writer.creation_date : texts->modified;
+        writer->choices.creation_date[0] != 0 ? writer->choices.creation_date : texts->modified;
     snprintf(texts->created, sizeof texts->created, "%s", created);
 }
 
-static void write_entry(const char* key, const WCHAR* text) {
+static void write_entry(PdfWriter* writer, const char* key, const WCHAR* text) {
     if (text == nullptr) return;
-    pdf_printf("/%s (", key);
-    pdf_write_text(text);
-    pdf_printf(")\r");
+    pdf_printf(writer, "/%s (", key);
+    pdf_write_text(writer, text);
+    pdf_printf(writer, ")\r");
 }
 
 // The packet as it is being made, in one buffer of the process.
@@ -147,33 +139,34 @@ static void make_packet(Packet* packet, const InfoTexts* texts) {
     put(packet, "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>");
 }
 
-static void write_packet(const InfoTexts* texts) {
-    static char bytes[XMP_BYTES];
-    Packet packet = {bytes, 0, 1};
-    make_packet(&packet, texts);
+static void write_packet(PdfWriter* writer, const InfoTexts* texts) {
+    // From the heap: each writer's thread needs a packet of its own.
+    char* bytes = static_cast<char*>(malloc(XMP_BYTES));
+    Packet packet = {bytes, 0, bytes != nullptr};
+    if (bytes != nullptr) make_packet(&packet, texts);
     // A text XML cannot hold is refused before the document begins; here it
     // would make the packet say less than the dictionary.
-    if (!packet.fits) {
-        pdf_writer.ok = 0;
-        return;
-    }
-    pdf_write_stream_object("<< /Type /Metadata /Subtype /XML /Length %ld >>", bytes,
-                            packet.length);
+    if (!packet.fits)
+        writer->ok = 0;
+    else
+        pdf_write_stream_object(writer, "<< /Type /Metadata /Subtype /XML /Length %ld >>", bytes,
+                                packet.length);
+    free(bytes);
 }
 
-void pdf_write_info(const WCHAR* title, const WCHAR* subject) {
+void pdf_write_info(PdfWriter* writer, const WCHAR* title, const WCHAR* subject) {
     InfoTexts texts;
-    take_texts(&texts, title, subject);
-    pdf_begin_object();
-    pdf_printf("<<\r");
-    write_entry("Title", texts.title);
-    write_entry("Author", texts.author);
-    write_entry("Subject", texts.subject);
-    write_entry("Keywords", texts.keywords);
-    pdf_printf("/Creator (%s)\r/Producer (%s)\r/ModDate (%s)\r/CreationDate (%s)\r>>", PRODUCER,
+    take_texts(writer, &texts, title, subject);
+    pdf_begin_object(writer);
+    pdf_printf(writer, "<<\r");
+    write_entry(writer, "Title", texts.title);
+    write_entry(writer, "Author", texts.author);
+    write_entry(writer, "Subject", texts.subject);
+    write_entry(writer, "Keywords", texts.keywords);
+    pdf_printf(writer, "/Creator (%s)\r/Producer (%s)\r/ModDate (%s)\r/CreationDate (%s)\r>>", PRODUCER,
                PRODUCER, texts.modified, texts.created);
-    pdf_end_object();
-    if (pdf_writer.archive) write_packet(&texts);
+    pdf_end_object(writer);
+    if (writer->choices.archive) write_packet(writer, &texts);
 }
 
 static void place(char* out, int32_t capacity, int32_t* count, const char* bytes, int32_t n) {

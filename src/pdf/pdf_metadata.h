@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pdf/pdf_date.h"
 #include "platform/win32.h"
 
 // Units of one metadata text, terminating zero included.
@@ -21,13 +22,16 @@ struct DocumentMetadata {
     int64_t fixed_seconds;
 };
 
-// What the next documents carry: `metadata` (null: the defaults alone) and,
-// with `archive`, PDF/A-1b's parts (a 1.4 header, an XMP packet, an /ID,
-// ICC-based images, stream ends a validator accepts). Kept until changed.
-void pdf_use_metadata(const DocumentMetadata* metadata, int archive);
-// The next document's creation date as a PDF date ("D:..."), or empty for
-// the modification date; kept until changed.
-void pdf_use_creation_date(const char* date);
+// What a document carries beyond its pages, given when it begins: the
+// run's `metadata` (null: the defaults alone); with `archive`, PDF/A-1b's
+// parts (a 1.4 header, an XMP packet, an /ID, ICC-based images, stream ends a
+// validator accepts); the creation date as a PDF date ("D:..."), or empty
+// for the modification date.
+struct DocumentChoices {
+    const DocumentMetadata* metadata;
+    int archive;
+    char creation_date[PDF_DATE_BYTES];
+};
 
 // Writes the text into `out` as XML character data in UTF-8: the markup
 // characters and the line ends as references, an unpaired surrogate as

@@ -42,6 +42,8 @@ struct FileIdentity {
 int file_identity(const WCHAR* path, FileIdentity* identity);
 // The same of a file already open (a link followed); 0 when it cannot be asked.
 int handle_identity(HANDLE file, FileIdentity* identity);
+// Moves the file's position to `at` bytes from its start; 0 when it cannot.
+int set_file_position(HANDLE file, uint64_t at);
 // Moves `from` over `to`, replacing it in one step; 0 when it failed.
 int replace_file(const WCHAR* from, const WCHAR* to);
 int delete_file(const WCHAR* path);

@@ -22,7 +22,8 @@ struct ConvertImage : ::testing::Test {
         ConvertSettings settings = {};
         settings.flags = flags;
         for (int i = 0; i < PROFILE_SLOTS; ++i) settings.profiles[i] = const_cast<IccProfile*>(slots[i]);
-        return convert_image(wide_path(dir / name).c_str(), wide_path(output).c_str(), &settings, nullptr);
+        PdfWriter writer = {};
+        return convert_image(&writer, wide_path(dir / name).c_str(), wide_path(output).c_str(), &settings, nullptr);
     }
     // Converts `jpeg` saved as `name`; the PDF text, or "" when it failed.
     std::string convert(const std::string& name, const std::string& jpeg, uint32_t flags = 0) {

@@ -470,9 +470,10 @@ TEST(ScanExif, DateTimeOriginal) {
     };
     for (const auto& c : cases) {
         const auto path = wide_path(std::string(KESTREL_FIXTURE_DIR "/../../fuzz/corpus/scan_jpeg/") + c.file);
-        ImageInfo info;
+        OpenJpeg jpeg;
         ExifDate date;
-        EXPECT_EQ(scan_jpeg(path.c_str(), &info, nullptr, nullptr) && jpeg_exif_date(path.c_str(), &info, &date), c.found) << c.file;
+        EXPECT_EQ(open_jpeg(path.c_str(), &jpeg, nullptr, nullptr) && jpeg_exif_date(&jpeg, &date), c.found) << c.file;
+        close_jpeg(&jpeg);
         EXPECT_TRUE(!c.found || memcmp(&date, &c.date, sizeof date) == 0) << c.file;
     }
 }

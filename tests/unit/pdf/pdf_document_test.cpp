@@ -43,6 +43,8 @@ struct DocumentTest : ::testing::Test {
     std::vector<PageSpec> pages;
     ProfileBlock profile;
     DocumentSpec document = {};
+    DocumentChoices choices = {};
+    PdfWriter writer = {};
 
     void TearDown() override { std::filesystem::remove_all(dir); }
     DocumentSpec& describe(const Shape& shape) {
@@ -53,7 +55,7 @@ struct DocumentTest : ::testing::Test {
         profile.reset();
         if (shape.profile_space != nullptr)
             profile = profile_block(patterned_profile(300, shape.profile_space));
-        document = {output.c_str(), title.c_str(), shape.subject ? subject.c_str() : nullptr,
+        document = {output.c_str(), choices, title.c_str(), shape.subject ? subject.c_str() : nullptr,
                     profile.get(), shape.font_flags, shape.page_count, shape.image_count,
                     shape.shared_page, pages.data()};
         return document;
@@ -62,10 +64,10 @@ struct DocumentTest : ::testing::Test {
     // finishes it, which closes it.
     std::string write(const DocumentSpec& written) {
         std::filesystem::remove(path);  // the document is created new
-        EXPECT_EQ(pdf_begin_document(&written), 1);
-        EXPECT_EQ(pdf_writer.next_object, pdf_writer.first_content_object);
+        EXPECT_EQ(pdf_begin_document(&writer, &written), 1);
+        EXPECT_EQ(writer.next_object, writer.first_content_object);
         EXPECT_FALSE(file_is_closed(path));
-        EXPECT_EQ(finish_document(&written), 1);
+        EXPECT_EQ(finish_document(&writer, &written), 1);
         EXPECT_TRUE(file_is_closed(path));
         return read_file(path);
     }
@@ -232,8 +234,8 @@ TEST_F(DocumentTest, EmptyTextsAndTheProfileHeldShortOfItsSizeField) {
 // The largest document (998 objects) is a row of SHAPES; one image more is too many.
 TEST_F(DocumentTest, OneObjectTooMany) {
     Shape shape = {"", 0, 1, 994, 0, nullptr, false};
-    EXPECT_EQ(pdf_begin_document(&describe(shape)), 1);
-    EXPECT_EQ(finish_document(&document), 0);
+    EXPECT_EQ(pdf_begin_document(&writer, &describe(shape)), 1);
+    EXPECT_EQ(finish_document(&writer, &document), 0);
     EXPECT_EQ(read_file(path).find("xref"), std::string::npos);
 }
 
@@ -241,15 +243,15 @@ TEST_F(DocumentTest, OutputThatCannotBeCreatedWritesNothing) {
     describe({"", 0, 1, 1, 0, nullptr, false});
     WideString missing_folder = wide_path(dir / "no such folder" / "out.pdf");
     document.output_path = missing_folder.c_str();
-    pdf_writer.ok = 1;
-    pdf_writer.bytes_written = 1234;
-    pdf_writer.next_object = 77;
-    pdf_writer.pages_object = 55;
-    EXPECT_EQ(pdf_begin_document(&document), 0);
-    EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_writer.bytes_written, 1234);
-    EXPECT_EQ(pdf_writer.next_object, 77);
-    EXPECT_EQ(pdf_writer.pages_object, 55);
+    writer.ok = 1;
+    writer.bytes_written = 1234;
+    writer.next_object = 77;
+    writer.pages_object = 55;
+    EXPECT_EQ(pdf_begin_document(&writer, &document), 0);
+    EXPECT_EQ(writer.ok, 0);
+    EXPECT_EQ(writer.bytes_written, 1234);
+    EXPECT_EQ(writer.next_object, 77);
+    EXPECT_EQ(writer.pages_object, 55);
     EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
 }
 
@@ -263,10 +265,10 @@ TEST_F(DocumentTest, DocumentOnAFullDiskFailsAndIsClosed) {
         std::filesystem::remove(path);
         describe({"", FONT_LATIN, 2, 1, 0, space, true});
         limit_file_size(0);
-        pdf_begin_document(&document);
+        pdf_begin_document(&writer, &document);
         EXPECT_FALSE(file_is_closed(path)) << "left open for the end";
-        pdf_write_stream_object("<< /Length %ld >>", "x", 1);
-        EXPECT_EQ(pdf_end_document(), 0);
+        pdf_write_stream_object(&writer, "<< /Length %ld >>", "x", 1);
+        EXPECT_EQ(pdf_end_document(&writer), 0);
         limit_file_size(-1);
         EXPECT_TRUE(file_is_closed(path)) << "the output is closed";
         EXPECT_EQ(read_file(path).find("xref"), std::string::npos);
@@ -352,7 +354,7 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
     std::string missing;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pages);
-        ASSERT_EQ(pdf_begin_merged(output.c_str()), 1);
+        ASSERT_EQ(pdf_begin_merged(&writer, output.c_str(), &choices), 1);
         int added_pages = 0;
         for (const char* letter = c.pages; *letter != 0; ++letter) {
             ProfileBlock embedded = profile_block(described_profile("Alpha"));
@@ -360,14 +362,18 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
                                         : *letter == 'a' ? embedded.get()
                                         : *letter == 'x' ? nullptr
                                                          : shared_a.get();
-            int added = pdf_add_merged_page(&photo, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q",
-                                            (*letter == '!' ? bad : good).c_str(), chosen, *letter != 'a');
+            const WCHAR* image_path = (*letter == '!' ? bad : good).c_str();
+            OpenJpeg jpeg;
+            const MergedPage added_page = {&photo, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q", image_path, &jpeg,
+                                           chosen, *letter != 'a', ""};
+            int added = open_jpeg(image_path, &jpeg, nullptr, nullptr) && pdf_add_merged_page(&writer, &added_page);
+            close_jpeg(&jpeg);
             EXPECT_EQ(added, *letter == '!' ? 0 : 1);
-            EXPECT_EQ(pdf_writer.ok, 1);
+            EXPECT_EQ(writer.ok, 1);
             added_pages += added;
         }
-        EXPECT_EQ(pdf_merged_page_count(), added_pages);
-        EXPECT_EQ(pdf_end_merged(title.c_str()), 1);
+        EXPECT_EQ(pdf_merged_page_count(&writer), added_pages);
+        EXPECT_EQ(pdf_end_merged(&writer, title.c_str()), 1);
         std::string pdf = read_file(path);
         size_t streams = 0;
         for (size_t at = pdf.find("<< /N 3 /Length"); at != std::string::npos; at = pdf.find("<< /N 3 /Length", at + 1))
@@ -381,7 +387,7 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
     }
     // The output must be new: an existing file is never taken over.
     write_file(path, "kept");
-    EXPECT_EQ(pdf_begin_merged(output.c_str()), 0);
+    EXPECT_EQ(pdf_begin_merged(&writer, output.c_str(), &choices), 0);
     EXPECT_EQ(read_file(path), "kept");
     if (!missing.empty()) GTEST_SKIP() << "the documents went unchecked by " << missing;
 }
@@ -410,13 +416,12 @@ TEST(PdfDate, UtcExifAndXmpForms) {
 // an /ID that follows the bytes: the same twice, another for another title.
 TEST_F(DocumentTest, ArchiveParts) {
     DocumentMetadata metadata = {};
-    metadata.fixed_date = 1, pdf_use_metadata(&metadata, 1);
+    metadata.fixed_date = 1, choices = {&metadata, 1, ""};
     std::string pdf = write(describe({"", 0, 1, 1, 0, "RGB ", true}));
     EXPECT_EQ(pdf, write(describe({"", 0, 1, 1, 0, "RGB ", true})));
     title = wide("other.jpg");
     std::string other = write(describe({"", 0, 1, 1, 0, "RGB ", true}));
-    pdf_use_metadata(nullptr, 0);
-    EXPECT_EQ(pdf_writer.image_profile_object, 5);  // what pdf_write_image names
+    EXPECT_EQ(writer.image_profile_object, 5);  // what pdf_write_image names
     for (const char* part : {"%PDF-1.4\r", "/Metadata 3 0 R\r>>\rendobj", "5 0 obj\r<< /N 3 /Length ",
                              "3 0 obj\r<< /Type /Metadata /Subtype /XML /Length "})
         EXPECT_NE(pdf.find(part), std::string::npos) << part;
@@ -426,4 +431,44 @@ TEST_F(DocumentTest, ArchiveParts) {
     ASSERT_NE(id, std::string::npos);
     EXPECT_EQ(pdf.substr(id + 7, 32), pdf.substr(id + 42, 32));
     EXPECT_NE(pdf.substr(id + 7, 32), other.substr(other_id + 7, 32));
+}
+
+// Two writers at once, their calls interleaved (a one-page archive document
+// and a document of three pages), write each document byte for byte as it
+// is written alone: no state is shared between writers.
+TEST_F(DocumentTest, TwoWritersInterleavedWriteWhatEachWritesAlone) {
+    DocumentMetadata metadata = {};
+    metadata.fixed_date = 1, choices = {&metadata, 1, ""};
+    write_file(dir / "p.jpg", read_file(fixture_path("jpeg/rgb-300dpi.jpg")));
+    WideString photo_path = wide_path(dir / "p.jpg"), book_path = wide_path(dir / "book.pdf");
+    PageSpec photo = page(8, 8, "p.jpg");
+    OpenJpeg jpeg;
+    ASSERT_TRUE(open_jpeg(photo_path.c_str(), &jpeg, nullptr, nullptr));
+    const MergedPage book_page = {&photo, "q Q", photo_path.c_str(), &jpeg, nullptr, 1, "D:20190630140509"};
+    PdfWriter book = {};
+    const DocumentChoices book_choices = {&metadata, 0, ""};
+    // Book steps: 0 begins it, 1 to 3 add its pages, 4 ends it. Interleaved,
+    // the one-page document begins after step `at`, one book page comes
+    // between its beginning and the rest of it.
+    auto write_both = [&](int at, bool alone) {
+        std::filesystem::remove(path), std::filesystem::remove(dir / "book.pdf");
+        DocumentSpec& single = describe({"", 0, 1, 1, 0, "RGB ", true});
+        int ok = 1;
+        for (int step = 0; step < 5; ++step) {
+            if (step == 0) ok &= pdf_begin_merged(&book, book_path.c_str(), &book_choices);
+            if (step >= 1 && step <= 3) ok &= pdf_add_merged_page(&book, &book_page);
+            if (step == 4) ok &= pdf_end_merged(&book, title.c_str());
+            if (alone ? step != 4 : step != at) continue;
+            ok &= pdf_begin_document(&writer, &single);
+            if (!alone) ok &= pdf_add_merged_page(&book, &book_page), ++step;
+            ok &= finish_document(&writer, &single);
+        }
+        EXPECT_EQ(ok, 1);
+        return std::make_pair(read_file(path), read_file(dir / "book.pdf"));
+    };
+    const auto alone = write_both(0, true);
+    EXPECT_NE(alone.first.find("/ID [ <"), std::string::npos);
+    EXPECT_NE(alone.second.find("/CreationDate (D:20190630140509)"), std::string::npos);
+    for (int at : {0, 1, 2}) EXPECT_EQ(write_both(at, false), alone) << "interleaved after book step " << at;
+    close_jpeg(&jpeg);
 }

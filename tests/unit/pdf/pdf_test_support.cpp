@@ -11,20 +11,20 @@
 
 #include "pdf/pdf_writer.h"
 
-int finish_document(const DocumentSpec* document) {
+int finish_document(PdfWriter* writer, const DocumentSpec* document) {
     for (int32_t page = 0; page < document->page_count; page++) {
         std::string content = "q";
         for (int32_t j = 0; j < document->image_count; j++)
             content += " q 10 0 0 10 " + std::to_string(j) + " 0 cm /Im" + std::to_string(j) + " Do Q";
         content += " Q";
-        pdf_write_stream_object("<< /Length %ld >>", content.data(), static_cast<int32_t>(content.size()));
+        pdf_write_stream_object(writer, "<< /Length %ld >>", content.data(), static_cast<int32_t>(content.size()));
     }
     const unsigned char pixel = 0x80;
     for (int32_t j = 0; j < document->image_count; j++)
-        pdf_write_stream_object("<< /Type /XObject /Subtype /Image /Width 1 /Height 1 "
+        pdf_write_stream_object(writer, "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 "
                                 "/ColorSpace /DeviceGray /BitsPerComponent 8 /Length %ld >>",
                                 &pixel, 1);
-    return pdf_end_document();
+    return pdf_end_document(writer);
 }
 
 std::string utf16be(const std::string& ascii) {

@@ -9,11 +9,12 @@
 
 #include "builders.h"
 #include "pdf/pdf_document.h"
+#include "pdf/pdf_writer.h"
 #include "support.h"
 
 // Writes the planned content streams and image XObjects after a begun
 // document (every page draws every image), then ends it; returns its result.
-int finish_document(const DocumentSpec* document);
+int finish_document(PdfWriter* writer, const DocumentSpec* document);
 
 // The bytes of a PDF literal string for plain ASCII text: FE FF, then UTF-16BE.
 std::string utf16be(const std::string& ascii);

@@ -25,13 +25,14 @@ std::string encode(const WideString& text) {
 struct WriterTest : ::testing::Test {
     std::filesystem::path dir = make_temp_dir("pdf-writer");
     std::filesystem::path path = dir / "out.pdf";
+    PdfWriter writer = {};
     void SetUp() override {
-        pdf_writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
-        ASSERT_NE(pdf_writer.file, INVALID_HANDLE_VALUE);
-        pdf_writer.ok = 1;
-        pdf_writer.bytes_written = 0;
-        pdf_writer.next_object = 1;
-        pdf_writer.info_object = 2;
+        writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+        ASSERT_NE(writer.file, INVALID_HANDLE_VALUE);
+        writer.ok = 1;
+        writer.bytes_written = 0;
+        writer.next_object = 1;
+        writer.info_object = 2;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 };
@@ -69,21 +70,21 @@ TEST(PdfEncodeText, EveryByteValueInHighAndLowPosition) {
 
 TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
     // A metadata text of 4,096 units fits at its worst: 2 + 4 x 4,096 bytes.
-    pdf_write_text(WideString(4096, u'A').c_str());  // 2 + 8,192
-    pdf_write_text(WideString(4096, 0x5C5C).c_str());  // 2 + 16,384
-    pdf_printf("%s", std::string(2051, 'x').c_str());
-    EXPECT_EQ(pdf_writer.ok, 1);
+    pdf_write_text(&writer, WideString(4096, u'A').c_str());  // 2 + 8,192
+    pdf_write_text(&writer, WideString(4096, 0x5C5C).c_str());  // 2 + 16,384
+    pdf_printf(&writer, "%s", std::string(2051, 'x').c_str());
+    EXPECT_EQ(writer.ok, 1);
     const int64_t kept = 8194 + 16386 + 2051;
-    EXPECT_EQ(pdf_writer.bytes_written, kept);
+    EXPECT_EQ(writer.bytes_written, kept);
 
-    pdf_write_text(WideString(8202, u'A').c_str());  // 16,406 bytes: past the buffer
-    EXPECT_EQ(pdf_writer.ok, 0);
-    pdf_writer.ok = 1;
-    pdf_printf("%s", std::string(2052, 'y').c_str());
-    EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_writer.bytes_written, kept) << "refused pieces are not counted";
+    pdf_write_text(&writer, WideString(8202, u'A').c_str());  // 16,406 bytes: past the buffer
+    EXPECT_EQ(writer.ok, 0);
+    writer.ok = 1;
+    pdf_printf(&writer, "%s", std::string(2052, 'y').c_str());
+    EXPECT_EQ(writer.ok, 0);
+    EXPECT_EQ(writer.bytes_written, kept) << "refused pieces are not counted";
 
-    pdf_end_document();
+    pdf_end_document(&writer);
     std::string file = read_file(path);
     EXPECT_EQ(file.size(), static_cast<size_t>(kept));
     EXPECT_EQ(file.find('y'), std::string::npos);
@@ -91,20 +92,20 @@ TEST_F(WriterTest, TextAndPrintfRefusePiecesTooLongForTheirBuffers) {
 }
 
 TEST_F(WriterTest, StreamObjectsAndCrossReferenceSection) {
-    pdf_printf("%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
+    pdf_printf(&writer, "%%PDF-1.3\r%%\xE2\xE3\xCF\xD3\r\n");
     // Twelve objects, so numbers cross from one digit to two.
     const char data[] = "a\r\nb\0c";
     for (int i = 1; i <= 12; i++) {
         if (i % 3 == 0) {
-            EXPECT_EQ(pdf_write_stream_object("<< /Length %ld >>", data, i == 3 ? 0 : 6), 1);
+            EXPECT_EQ(pdf_write_stream_object(&writer, "<< /Length %ld >>", data, i == 3 ? 0 : 6), 1);
         } else {
-            pdf_begin_object();
-            pdf_printf("<< /N %d >>", i);
-            pdf_end_object();
+            pdf_begin_object(&writer);
+            pdf_printf(&writer, "<< /N %d >>", i);
+            pdf_end_object(&writer);
         }
     }
-    EXPECT_EQ(pdf_writer.next_object, 13);
-    EXPECT_EQ(pdf_end_document(), 1);
+    EXPECT_EQ(writer.next_object, 13);
+    EXPECT_EQ(pdf_end_document(&writer), 1);
     std::vector<std::string> bodies;
     ASSERT_NO_FATAL_FAILURE(check_structure(read_file(path), 12, &bodies));
     EXPECT_EQ(bodies[1], "<< /N 1 >>");
@@ -114,36 +115,36 @@ TEST_F(WriterTest, StreamObjectsAndCrossReferenceSection) {
 }
 
 TEST_F(WriterTest, FailedWriteIsRecordedCountedAndEndsWithoutCrossReference) {
-    pdf_begin_object();
-    pdf_printf("<< >>");
-    pdf_end_object();
-    int64_t count = pdf_writer.bytes_written;
+    pdf_begin_object(&writer);
+    pdf_printf(&writer, "<< >>");
+    pdf_end_object(&writer);
+    int64_t count = writer.bytes_written;
 
     // Swap in a handle that cannot be written: every later piece fails.
     std::filesystem::path other = dir / "read-only.bin";
     write_file(other, "unchanged");
     HANDLE read_only = open_file(wide_path(other).c_str(), GENERIC_READ, OPEN_EXISTING);
     ASSERT_NE(read_only, INVALID_HANDLE_VALUE);
-    CloseHandle(pdf_writer.file);
-    pdf_writer.file = read_only;
+    CloseHandle(writer.file);
+    writer.file = read_only;
     std::string before = read_file(path);
     EXPECT_EQ(before, "1 0 obj\r<< >>\rendobj\r");
 
-    pdf_printf("abc");
-    EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_writer.bytes_written, count + 3) << "a failed piece still counts";
-    EXPECT_EQ(pdf_write_stream_object("<< /Length %ld >>", "data", 4), 0);
-    EXPECT_EQ(pdf_writer.bytes_written, count + 3) << "no stream object once ok is 0";
-    EXPECT_EQ(pdf_writer.next_object, 2);
-    pdf_begin_object();
-    pdf_write_text(WIDE("ab"));
-    pdf_end_object();
-    EXPECT_EQ(pdf_writer.bytes_written, count + 3 + 8 + 6 + 8);
-    EXPECT_EQ(pdf_writer.next_object, 3);
-    EXPECT_EQ(pdf_writer.ok, 0) << "never back to 1";
+    pdf_printf(&writer, "abc");
+    EXPECT_EQ(writer.ok, 0);
+    EXPECT_EQ(writer.bytes_written, count + 3) << "a failed piece still counts";
+    EXPECT_EQ(pdf_write_stream_object(&writer, "<< /Length %ld >>", "data", 4), 0);
+    EXPECT_EQ(writer.bytes_written, count + 3) << "no stream object once ok is 0";
+    EXPECT_EQ(writer.next_object, 2);
+    pdf_begin_object(&writer);
+    pdf_write_text(&writer, WIDE("ab"));
+    pdf_end_object(&writer);
+    EXPECT_EQ(writer.bytes_written, count + 3 + 8 + 6 + 8);
+    EXPECT_EQ(writer.next_object, 3);
+    EXPECT_EQ(writer.ok, 0) << "never back to 1";
 
-    EXPECT_EQ(pdf_end_document(), 0);
-    EXPECT_EQ(pdf_writer.bytes_written, count + 3 + 8 + 6 + 8) << "nothing more written at the end";
+    EXPECT_EQ(pdf_end_document(&writer), 0);
+    EXPECT_EQ(writer.bytes_written, count + 3 + 8 + 6 + 8) << "nothing more written at the end";
     EXPECT_EQ(read_file(path), before);
     EXPECT_EQ(read_file(other), "unchanged");
     EXPECT_TRUE(file_is_closed(other)) << "the end closes the file whatever ok is";
@@ -159,19 +160,19 @@ TEST_F(WriterTest, PositionsPastTheTablesLimitAreRefused) {
     } cases[] = {{0, INT32_MAX}, {1, PDF_LARGEST_POSITION}};
     for (const auto& c : cases) {
         if (c.grown) {  // a fresh file; the fixture's was ended with the first case
-            pdf_writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
-            pdf_writer.ok = 1;
-            pdf_writer.bytes_written = 0;
-            ASSERT_EQ(pdf_attach_grown_offsets(), 1);
+            writer.file = open_file(wide_path(path).c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+            writer.ok = 1;
+            writer.bytes_written = 0;
+            ASSERT_EQ(pdf_attach_grown_offsets(&writer), 1);
         }
-        pdf_printf("head");
-        pdf_writer.bytes_written = c.limit - 4;
-        pdf_printf("1234");
-        EXPECT_EQ(pdf_writer.ok, 1) << c.limit;
-        EXPECT_EQ(pdf_writer.bytes_written, c.limit);
-        pdf_printf("5");
-        EXPECT_EQ(pdf_writer.ok, 0) << c.limit;
-        EXPECT_EQ(pdf_end_document(), 0);
+        pdf_printf(&writer, "head");
+        writer.bytes_written = c.limit - 4;
+        pdf_printf(&writer, "1234");
+        EXPECT_EQ(writer.ok, 1) << c.limit;
+        EXPECT_EQ(writer.bytes_written, c.limit);
+        pdf_printf(&writer, "5");
+        EXPECT_EQ(writer.ok, 0) << c.limit;
+        EXPECT_EQ(pdf_end_document(&writer), 0);
         EXPECT_EQ(read_file(path), "head1234");
     }
 }
@@ -180,27 +181,27 @@ TEST_F(WriterTest, PositionsPastTheTablesLimitAreRefused) {
 // as a file that large would have it): every position listed in ten digits,
 // the object taken first and written last included.
 TEST_F(WriterTest, GrownTableListsAnyNumberOfObjectsAtTenDigitPositions) {
-    ASSERT_EQ(pdf_attach_grown_offsets(), 1);
-    pdf_printf("%%PDF-1.3\r");
-    pdf_writer.next_object = 2;  // 1 taken, written last
+    ASSERT_EQ(pdf_attach_grown_offsets(&writer), 1);
+    pdf_printf(&writer, "%%PDF-1.3\r");
+    writer.next_object = 2;  // 1 taken, written last
     const int32_t objects = 3000;
     const int64_t beyond_31_bits = 3000000000;
     int64_t near_position = 0;
     for (int32_t i = 2; i <= objects; i++) {
-        if (i == 1999) near_position = pdf_writer.bytes_written;
-        if (i == 2000) pdf_writer.bytes_written = beyond_31_bits;
-        pdf_begin_object();
-        pdf_printf("<< /N %d >>", i);
-        pdf_end_object();
+        if (i == 1999) near_position = writer.bytes_written;
+        if (i == 2000) writer.bytes_written = beyond_31_bits;
+        pdf_begin_object(&writer);
+        pdf_printf(&writer, "<< /N %d >>", i);
+        pdf_end_object(&writer);
     }
-    int64_t last_position = pdf_writer.bytes_written;
-    pdf_begin_reserved_object(1);
-    pdf_printf("<< >>");
-    pdf_end_reserved_object();
-    int64_t section = pdf_writer.bytes_written;
-    EXPECT_EQ(pdf_writer.next_object, objects + 1);
-    EXPECT_EQ(pdf_end_document(), 1);
-    EXPECT_EQ(pdf_writer.grown_offsets, nullptr) << "the table goes with the document";
+    int64_t last_position = writer.bytes_written;
+    pdf_begin_reserved_object(&writer, 1);
+    pdf_printf(&writer, "<< >>");
+    pdf_end_reserved_object(&writer);
+    int64_t section = writer.bytes_written;
+    EXPECT_EQ(writer.next_object, objects + 1);
+    EXPECT_EQ(pdf_end_document(&writer), 1);
+    EXPECT_EQ(writer.grown_offsets, nullptr) << "the table goes with the document";
 
     std::string file = read_file(path);
     size_t xref = file.find("xref\r0 3001\r0000000000 65535 f \r");
@@ -220,13 +221,13 @@ TEST_F(WriterTest, GrownTableListsAnyNumberOfObjectsAtTenDigitPositions) {
 }
 
 TEST_F(WriterTest, ObjectNumbersStayInsideThePositionTable) {
-    pdf_writer.next_object = PDF_MAX_OFFSETS - 2;  // 998, the last allowed
-    pdf_begin_object();
-    pdf_end_object();
-    EXPECT_EQ(pdf_writer.ok, 1);
-    pdf_begin_object();  // 999 would leave no slot for the section's position
-    pdf_end_object();
-    EXPECT_EQ(pdf_writer.ok, 0);
-    EXPECT_EQ(pdf_end_document(), 0);
+    writer.next_object = PDF_MAX_OFFSETS - 2;  // 998, the last allowed
+    pdf_begin_object(&writer);
+    pdf_end_object(&writer);
+    EXPECT_EQ(writer.ok, 1);
+    pdf_begin_object(&writer);  // 999 would leave no slot for the section's position
+    pdf_end_object(&writer);
+    EXPECT_EQ(writer.ok, 0);
+    EXPECT_EQ(pdf_end_document(&writer), 0);
     EXPECT_EQ(read_file(path), "998 0 obj\r\rendobj\r999 0 obj\r\rendobj\r");
 }
