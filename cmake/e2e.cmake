@@ -22,7 +22,13 @@ else()
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
   add_test(NAME e2e_posix_comma_locale
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
-  set_tests_properties(e2e_posix_comma_locale PROPERTIES ENVIRONMENT "KESTREL_E2E_LOCALE=de_DE.UTF-8")
+  # The default converts one photo per processor; each of these one job
+  # count for every run of the suite, the same PDFs and messages expected.
+  set_tests_properties(e2e_posix_comma_locale PROPERTIES ENVIRONMENT
+                       "KESTREL_E2E_LOCALE=de_DE.UTF-8;KESTREL_E2E_JOBS=4")
+  add_test(NAME e2e_posix_one_job
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
+  set_tests_properties(e2e_posix_one_job PROPERTIES ENVIRONMENT "KESTREL_E2E_JOBS=1")
 endif()
 
 if(WIN32)
@@ -56,6 +62,8 @@ endif()
 # against the JPEG's size, the shared real-world corpus (skipped when absent),
 # and the e2e inputs under valgrind, which cannot run a sanitizer build.
 if(NOT WIN32)
+  # Many jobs at once, their output compared run after run with -j 1's.
+  add_test(NAME stress_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/stress.sh $<TARGET_FILE:kestrel>)
   add_test(NAME faults_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/faults.sh $<TARGET_FILE:kestrel>)
   # An absolute bound only where it measures the program, not a sanitizer runtime.
   if(CMAKE_CXX_FLAGS MATCHES "sanitize")

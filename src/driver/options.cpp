@@ -30,6 +30,9 @@ const OptionSpec option_table[] = {
      "only the images whose PDF is missing or older"},
     {"-q", "--quiet", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_QUIET, 0, nullptr,
      "no progress line on a terminal"},
+    {"-j", "--jobs", OPTION_JOBS, 0, 0, offsetof(Settings, jobs), "N",
+     "convert N photos at once (1 to 64; default: one per"
+     HELP_INDENT "processor, at most 8)"},
     // Page layout: the JPEG unchanged, only the page and the matrix that places it.
     {nullptr, "--page-size", OPTION_PAGE_SIZE, 0, 0, offsetof(Settings, convert.layout.sheet), "SIZE",
      "every page SIZE: A3, A4, A5, B5, Letter, Legal, Tabloid,"
@@ -186,6 +189,15 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
         // The XMP packet of --pdfa must say what the dictionary says.
         if (pdf_xml_text(nullptr, 0, field) < 0)
             return note_usage_error(settings, "text with a control character", value);
+        break;
+    }
+    case OPTION_JOBS: {
+        int count = 0;
+        const WCHAR* digit = value;
+        while (*digit >= WIDE('0') && *digit <= WIDE('9') && count <= MOST_JOBS) count = 10 * count + (*digit++ - WIDE('0'));
+        if (*digit != 0 || digit == value || count < 1 || count > MOST_JOBS)
+            return note_usage_error(settings, "not a number of jobs from 1 to 64", value);
+        *reinterpret_cast<int*>(base + option->field) = count;
         break;
     }
     case OPTION_END_OF_OPTIONS: break;

@@ -23,6 +23,7 @@ enum OptionKind {
     OPTION_RESOLUTION,    // dots per inch, into the double at `field`
     OPTION_CHOICE,        // one of the words of value_name ("a|b|c"): 1 + its index, uint32_t
     OPTION_TEXT,          // any text XML can hold, copied as the user sees it to `field`
+    OPTION_JOBS,          // a whole number from 1 to MOST_JOBS, into the int at `field`
     OPTION_END_OF_OPTIONS,
 };
 

@@ -10,6 +10,7 @@
 
 #include "driver/convert_image.h"
 #include "driver/input_source.h"
+#include "driver/jobs.h"
 #include "driver/merge_images.h"
 #include "driver/messages.h"
 #include "driver/output_folder.h"
@@ -17,9 +18,13 @@
 #include "driver/profiles.h"
 #include "driver/progress.h"
 #include "driver/read_settings.h"
+#include "driver/temporary_document.h"
 #include "driver/written_outputs.h"
 #include "pdf/pdf_writer.h"
+#include "platform/files.h"
 #include "platform/path.h"
+
+constexpr int DEFAULT_MOST_JOBS = 8;
 
 // The conversion phase's state.
 struct Run {
@@ -159,25 +164,89 @@ static int place_output(const Run* run, const Input* input, WCHAR* output_path, 
     return make_parent_folders(output_path);
 }
 
-static void convert_alone(Run* run, const Input* input) {
-    WCHAR output_path[PATH_BUFFER_UNITS];
-    const char* problem = nullptr;
-    if (input->too_long) return fail_input(run, input, input_problem(input));
-    if (!place_output(run, input, output_path, &problem)) return fail_input(run, input, problem);
+// What can be known of a single-file PDF before it is converted: where it
+// goes, or what is wrong. With workers, one already up to date is left for
+// the run to decide in order, unconverted.
+static void plan_alone(Run* run, Job* job, int workers) {
+    const Input* input = &job->input;
+    job->convert = 0, job->written = 0, job->unended = 0, job->failure = Failure{};
+    job->problem = input->too_long ? input_problem(input) : nullptr;
+    if (job->problem != nullptr || !place_output(run, input, job->output_path, &job->problem)) return;
+    job->problem = nullptr;
+    FileIdentity existing;
+    job->convert = workers && !((run->settings->flags & RUN_UPDATE) && file_identity(job->output_path, &existing) &&
+                                is_up_to_date(input->path, job->output_path));
+}
+
+// A job's PDF written, or its temporary file, no longer wanted.
+static void discard(Job* job) {
+    if (job->written) delete_file(job->temporary_path);
+    job->written = 0;
+}
+
+// The rest, in input order: the checks against what the run wrote so far,
+// the conversion if no worker made it, the final name, the messages.
+static void finish_alone(Run* run, Job* job) {
+    const Input* input = &job->input;
+    const WCHAR* output_path = job->output_path;
+    if (job->problem != nullptr) return fail_input(run, input, job->problem);
     FileIdentity existing;
     const int exists = file_identity(output_path, &existing);
     if (exists && was_written(&run->written, &existing))
-        return fail_input(run, input, "its PDF was already written by this run");
+        return discard(job), fail_input(run, input, "its PDF was already written by this run");
     // An up-to-date PDF counts as written: another image may not replace it.
     if (exists && (run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, output_path))
-        return remember_written(&run->written, &existing);
-    if (exists && output_refusal(&existing) != nullptr) return fail_input(run, input, output_refusal(&existing));
-    Failure failure = {};
-    if (!convert_image(run->writer, input->path, output_path, &run->settings->convert, &failure))
-        return report_conversion(run, input, output_path, &failure);
+        return discard(job), remember_written(&run->written, &existing);
+    if (exists && output_refusal(&existing) != nullptr)
+        return discard(job), fail_input(run, input, output_refusal(&existing));
+    if (!job->convert) {
+        job->written = write_image_document(run->writer, input->path, output_path, &run->settings->convert,
+                                            job->temporary_path, &job->failure);
+        job->unended = pdf_unended_images(run->writer);
+    }
+    if (!job->written) return report_conversion(run, input, output_path, &job->failure);
+    job->written = 0;
+    if (!finish_temporary_document(1, job->temporary_path, output_path, &job->failure))
+        return report_conversion(run, input, output_path, &job->failure);
     remember_output(run, output_path);
-    if (pdf_unended_images(run->writer) > 0) warn_unended(run, input);
+    if (job->unended > 0) warn_unended(run, input);
     note_written(run, output_path);
+}
+
+static void convert_alone(Run* run, const Input* input) {
+    Job job;
+    job.input = *input;
+    plan_alone(run, &job, 0);
+    finish_alone(run, &job);
+}
+
+static void take_back(Run* run, JobQueue* queue, Job* job) {
+    finish_alone(run, job);
+    note_progress(&run->progress, job->input.path);
+    release_oldest(queue);
+}
+
+// Each image's PDF converted by the workers, handed over and taken back in
+// input order; 0 when no worker could start (nothing was taken then).
+static int convert_with_workers(Run* run, InputSource* source, int workers) {
+    JobQueue queue;
+    if (!begin_jobs(&queue, workers, &run->settings->convert)) return 0;
+    for (;;) {
+        Job* job = new_job(&queue);
+        if (job == nullptr) {
+            take_back(run, &queue, oldest_done(&queue, 1));
+            continue;
+        }
+        if (!next_input(source, &job->input)) break;
+        plan_alone(run, job, 1);
+        const int held = job->input.standard_input;
+        hand_over(&queue, job);
+        // Standard input's copy goes with the next input: its job ends first.
+        for (Job* done; (done = oldest_done(&queue, held)) != nullptr;) take_back(run, &queue, done);
+    }
+    for (Job* done; (done = oldest_done(&queue, 1)) != nullptr;) take_back(run, &queue, done);
+    end_jobs(&queue);
+    return 1;
 }
 
 // -o - with standard output redirected onto (or appending to) this input.
@@ -241,6 +310,19 @@ static void finish_document(Run* run) {
     if (written == 0 && run->failures == 0) fail(run, run->settings->output, "not written: no image to put in it");
 }
 
+// Photos converted at once: -j, else the processors (at most 8) wherever no
+// failure waits on the user: always on POSIX, on Windows for folders and
+// lists, whose failures are shown at the end. The ANSI calls share a buffer.
+static int job_count(const Settings* settings) {
+    if (ansi_fallback) return 1;
+    if (settings->jobs > 0) return settings->jobs;
+    if (!(settings->flags & RUN_POSIX) && !(settings->flags & RUN_RECURSIVE) && settings->files_from[0] == 0) return 1;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const int processors = static_cast<int>(system.dwNumberOfProcessors);
+    return processors < 1 ? 1 : processors > DEFAULT_MOST_JOBS ? DEFAULT_MOST_JOBS : processors;
+}
+
 static void convert_inputs(Run* run) {
     const int merging = run->settings->output[0] != 0;
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -258,8 +340,9 @@ static void convert_inputs(Run* run) {
     begin_progress(&run->progress, run->settings);
     InputSource source;
     begin_inputs(&source, run->settings);
+    const int workers = merging ? 1 : job_count(run->settings);
     Input input;
-    int going = 1;
+    int going = workers <= 1 || !convert_with_workers(run, &source, workers);
     while (going && next_input(&source, &input)) {
         if (!merging)
             convert_alone(run, &input);

@@ -55,6 +55,9 @@ constexpr uint32_t RUN_NULL = 32u;       // --files-from names end in NUL, not n
 constexpr uint32_t RUN_UPDATE = 64u;     // only images whose PDF is missing or older
 constexpr uint32_t RUN_QUIET = 128u;     // no progress line
 
+// -j: photos converted at once, at most.
+constexpr int MOST_JOBS = 64;
+
 // "-": standard input as an image, standard output as -o (POSIX program).
 inline int is_standard_stream(const WCHAR* name) {
     return name[0] == WIDE('-') && name[1] == 0;
@@ -71,6 +74,7 @@ struct Settings {
     int no_arguments;       // nothing after the program path
     uint64_t values_given;  // by option table row: each value is given once
     int profile_failures;   // profile arguments that did not load
+    int jobs;               // -j: photos converted at once; 0 when not given
     // The first thing wrong with the line (null when nothing is) and the
     // argument it is about; nothing is converted then.
     const char* usage_error;

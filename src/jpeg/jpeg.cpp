@@ -381,8 +381,9 @@ int is_jpeg_name(const WCHAR* path) {
     return 0;
 }
 
-int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* failure) {
-    jpeg->file = INVALID_HANDLE_VALUE;
+// The scan of both: the file left open in *kept when it is given and the scan succeeded.
+static int scan_file(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure, HANDLE* kept) {
+    if (kept != nullptr) *kept = INVALID_HANDLE_VALUE;
     if (!is_jpeg_name(path)) {
         // Never opened: what the name stands for is asked here, once.
         if (is_folder(path)) {
@@ -407,7 +408,7 @@ int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* 
         else
             why = not_jpeg_reason(scan.file);
         if (profile != nullptr) joined = join_icc_chunks(&scan);
-        if (why != nullptr) CloseHandle(scan.file);
+        if (why != nullptr || kept == nullptr) CloseHandle(scan.file);
     }
 
     if (profile != nullptr) {
@@ -421,9 +422,13 @@ int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* 
         note_failure(failure, FAILED_INPUT, why);
         return 0;
     }
-    fill_info(&scan, &jpeg->info);
-    jpeg->file = scan.file;
+    fill_info(&scan, info);
+    if (kept != nullptr) *kept = scan.file;
     return 1;
+}
+
+int open_jpeg(const WCHAR* path, OpenJpeg* jpeg, IccProfile** profile, Failure* failure) {
+    return scan_file(path, &jpeg->info, profile, failure, &jpeg->file);
 }
 
 void close_jpeg(OpenJpeg* jpeg) {
@@ -432,9 +437,5 @@ void close_jpeg(OpenJpeg* jpeg) {
 }
 
 int scan_jpeg(const WCHAR* path, ImageInfo* info, IccProfile** profile, Failure* failure) {
-    OpenJpeg jpeg;
-    if (!open_jpeg(path, &jpeg, profile, failure)) return 0;
-    *info = jpeg.info;
-    close_jpeg(&jpeg);
-    return 1;
+    return scan_file(path, info, profile, failure, nullptr);
 }

@@ -4,7 +4,9 @@
 // hand-over to the kernel fails the call that made it.
 #include "posix/file_cache.h"
 
+#include <atomic>
 #include <cerrno>
+#include <pthread.h>
 #include <cstring>
 #include <unistd.h>
 
@@ -29,37 +31,52 @@ struct WriteBehind {
 };
 
 // Static slots: a buffer taken from the heap for every file opened cost two
-// system calls (the heap grows, then gives the pages back).
+// system calls (the heap grows, then gives the pages back). Several threads
+// open and close files: a slot is taken and given back under the lock, and
+// then used only by the thread that holds its descriptor, found through the
+// descriptor's entry (slot number + 1, 0 for none).
 static ReadAhead readers[READ_AHEAD_SLOTS];
 static WriteBehind writers[WRITE_BEHIND_SLOTS];
+static pthread_mutex_t slots_lock = PTHREAD_MUTEX_INITIALIZER;
+constexpr int CACHED_DESCRIPTORS = 1024;  // a descriptor past these goes unbuffered
+static std::atomic<unsigned char> reader_slot[CACHED_DESCRIPTORS];
+static std::atomic<unsigned char> writer_slot[CACHED_DESCRIPTORS];
 
 static ReadAhead* reader_of(int fd) {
-    for (ReadAhead& slot : readers)
-        if (slot.open && slot.fd == fd) return &slot;
-    return nullptr;
+    const unsigned slot = fd >= 0 && fd < CACHED_DESCRIPTORS ? reader_slot[fd].load(std::memory_order_relaxed) : 0u;
+    return slot != 0 ? &readers[slot - 1] : nullptr;
 }
 
 static WriteBehind* writer_of(int fd) {
-    for (WriteBehind& slot : writers)
-        if (slot.open && slot.fd == fd) return &slot;
-    return nullptr;
+    const unsigned slot = fd >= 0 && fd < CACHED_DESCRIPTORS ? writer_slot[fd].load(std::memory_order_relaxed) : 0u;
+    return slot != 0 ? &writers[slot - 1] : nullptr;
 }
 
 void cache_attach_reader(int fd) {
-    for (ReadAhead& slot : readers) {
+    if (fd < 0 || fd >= CACHED_DESCRIPTORS) return;
+    pthread_mutex_lock(&slots_lock);
+    for (int i = 0; i < READ_AHEAD_SLOTS; ++i) {
+        ReadAhead& slot = readers[i];
         if (slot.open) continue;
         slot.open = 1, slot.fd = fd, slot.grown = 0;
         slot.file_position = 0, slot.start = slot.end = 0;
-        return;
+        reader_slot[fd].store(static_cast<unsigned char>(i + 1), std::memory_order_relaxed);
+        break;
     }
+    pthread_mutex_unlock(&slots_lock);
 }
 
 void cache_attach_writer(int fd) {
-    for (WriteBehind& slot : writers) {
+    if (fd < 0 || fd >= CACHED_DESCRIPTORS) return;
+    pthread_mutex_lock(&slots_lock);
+    for (int i = 0; i < WRITE_BEHIND_SLOTS; ++i) {
+        WriteBehind& slot = writers[i];
         if (slot.open) continue;
         slot.open = 1, slot.fd = fd, slot.used = 0;
-        return;
+        writer_slot[fd].store(static_cast<unsigned char>(i + 1), std::memory_order_relaxed);
+        break;
     }
+    pthread_mutex_unlock(&slots_lock);
 }
 
 // Write calls until all `count` bytes are in, retried when interrupted; `done`
@@ -190,10 +207,12 @@ int cache_move(int fd, int64_t distance, int wide, int64_t* position) {
 
 int cache_detach(int fd) {
     ReadAhead* ahead = reader_of(fd);
-    if (ahead != nullptr) ahead->open = 0;
     WriteBehind* behind = writer_of(fd);
-    if (behind == nullptr) return 1;
-    int flushed = flush_writer(behind);
-    behind->open = 0;
+    const int flushed = behind == nullptr || flush_writer(behind);
+    if (ahead == nullptr && behind == nullptr) return flushed;
+    pthread_mutex_lock(&slots_lock);
+    if (ahead != nullptr) ahead->open = 0, reader_slot[fd].store(0, std::memory_order_relaxed);
+    if (behind != nullptr) behind->open = 0, writer_slot[fd].store(0, std::memory_order_relaxed);
+    pthread_mutex_unlock(&slots_lock);
     return flushed;
 }

@@ -7,9 +7,9 @@
 
 constexpr size_t READ_AHEAD_FIRST_BYTES = 16 * 1024;  // a JPEG's header, as a rule
 constexpr size_t READ_AHEAD_BYTES = 128 * 1024;  // 256 KiB measured no faster
-constexpr int READ_AHEAD_SLOTS = 8;  // read handles open at once; more go unbuffered
+constexpr int READ_AHEAD_SLOTS = 72;  // read handles open at once (64 jobs and the run's); more go unbuffered
 constexpr size_t WRITE_BEHIND_BYTES = 128 * 1024;
-constexpr int WRITE_BEHIND_SLOTS = 4;  // write handles open at once; more go unbuffered
+constexpr int WRITE_BEHIND_SLOTS = 68;  // write handles open at once; more go unbuffered
 
 void cache_attach_reader(int fd);
 void cache_attach_writer(int fd);

@@ -3,8 +3,10 @@
 // flock, so a file this process holds open cannot be opened again. Regular
 // files opened for reading only or writing only are buffered (file_cache.h).
 // Errors are told through SetLastError in Windows' codes.
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <pthread.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -14,10 +16,12 @@
 #include "posix/created_files.h"
 #include "posix/file_cache.h"
 #include "posix/names.h"
+#include "posix/threads.h"
 #include "posix/utf.h"
 #include "posix/win32_posix.h"
 
-static DWORD last_error = ERROR_SUCCESS;
+// As on Windows, each thread has its own.
+static thread_local DWORD last_error = ERROR_SUCCESS;
 
 DWORD GetLastError(void) {
     return last_error;
@@ -53,7 +57,7 @@ static HANDLE handle_of(int fd) {
 // The type of each file this stand-in opened, one more than GetFileType's
 // answer (0: not known), so that asking costs no second fstat.
 constexpr int OPENED_TYPES = 256;
-static unsigned char opened_types[OPENED_TYPES];
+static std::atomic<unsigned char> opened_types[OPENED_TYPES];  // each written by its descriptor's thread
 static DWORD type_of(mode_t mode);
 
 // Handles that only ask about a name (access 0) lie far above any descriptor.
@@ -83,10 +87,15 @@ static bool lock_for(int fd, DWORD share_mode) {
 constexpr int QUERY_SLOTS = 4;
 static struct stat query_answers[QUERY_SLOTS];
 static int query_used[QUERY_SLOTS];
+static pthread_mutex_t query_lock = PTHREAD_MUTEX_INITIALIZER;  // the slots are taken from any thread
 
 static int query_slot(HANDLE handle) {
     intptr_t slot = reinterpret_cast<intptr_t>(handle) - QUERY_HANDLE_BASE;
-    return slot >= 0 && slot < QUERY_SLOTS && query_used[slot] ? static_cast<int>(slot) : -1;
+    if (slot < 0 || slot >= QUERY_SLOTS) return -1;
+    pthread_mutex_lock(&query_lock);
+    const int used = query_used[slot];
+    pthread_mutex_unlock(&query_lock);
+    return used ? static_cast<int>(slot) : -1;
 }
 
 static HANDLE open_to_query(const std::string& path) {
@@ -95,12 +104,12 @@ static HANDLE open_to_query(const std::string& path) {
         set_error_from_errno();
         return INVALID_HANDLE_VALUE;
     }
-    for (int slot = 0; slot < QUERY_SLOTS; ++slot) {
-        if (query_used[slot]) continue;
-        query_used[slot] = 1;
-        query_answers[slot] = st;
-        return reinterpret_cast<HANDLE>(QUERY_HANDLE_BASE + slot);
-    }
+    pthread_mutex_lock(&query_lock);
+    int found = -1;
+    for (int slot = 0; slot < QUERY_SLOTS && found < 0; ++slot)
+        if (!query_used[slot]) found = slot, query_used[slot] = 1, query_answers[slot] = st;
+    pthread_mutex_unlock(&query_lock);
+    if (found >= 0) return reinterpret_cast<HANDLE>(QUERY_HANDLE_BASE + found);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
 }
@@ -159,7 +168,7 @@ static HANDLE open_native(const std::string& path, DWORD access, DWORD share_mod
     if (mode == (O_RDONLY) && S_ISREG(st.st_mode)) cache_attach_reader(fd);
     // A pipe's reader should see each write as it comes, so only files buffer.
     if ((mode & O_ACCMODE) == O_WRONLY && S_ISREG(st.st_mode)) cache_attach_writer(fd);
-    if (fd < OPENED_TYPES) opened_types[fd] = static_cast<unsigned char>(type_of(st.st_mode) + 1);
+    if (fd < OPENED_TYPES) opened_types[fd].store(static_cast<unsigned char>(type_of(st.st_mode) + 1), std::memory_order_relaxed);
     return handle_of(fd);
 }
 
@@ -246,7 +255,8 @@ static DWORD type_of(mode_t mode) {
 
 DWORD GetFileType(HANDLE file) {
     int fd = fd_of(file);
-    if (fd >= 0 && fd < OPENED_TYPES && opened_types[fd] != 0) return opened_types[fd] - 1;
+    const unsigned type = fd >= 0 && fd < OPENED_TYPES ? opened_types[fd].load(std::memory_order_relaxed) : 0u;
+    if (type != 0) return type - 1;
     struct stat st;
     if (fd < 0 || fstat(fd, &st) != 0) return FILE_TYPE_UNKNOWN;
     return type_of(st.st_mode);
@@ -294,9 +304,12 @@ NTSTATUS BCryptGenRandom(BCRYPT_ALG_HANDLE algorithm, PUCHAR buffer, ULONG count
 }
 
 BOOL CloseHandle(HANDLE handle) {
+    if (posix_close_thread(handle)) return TRUE;
     int slot = query_slot(handle);
     if (slot >= 0) {
+        pthread_mutex_lock(&query_lock);
         query_used[slot] = 0;
+        pthread_mutex_unlock(&query_lock);
         return TRUE;
     }
     int fd = fd_of(handle);
@@ -304,7 +317,7 @@ BOOL CloseHandle(HANDLE handle) {
     // The last bytes may meet a full disk here; the handle closes all the same.
     int flushed = cache_detach(fd);
     if (!flushed) set_error_from_errno();
-    if (fd < OPENED_TYPES) opened_types[fd] = 0;
+    if (fd < OPENED_TYPES) opened_types[fd].store(0, std::memory_order_relaxed);
     const int closed = close(fd) == 0;
     if (!closed && flushed) set_error_from_errno();
     return closed && flushed ? TRUE : FALSE;
@@ -318,15 +331,18 @@ struct ProcessOwner {
     gid_t group;
 };
 
+static ProcessOwner read_owner(void) {
+    ProcessOwner owner;
+    owner.mask = umask(0);
+    umask(owner.mask);
+    owner.user = geteuid(), owner.group = getegid();
+    return owner;
+}
+
+// Read once, by whichever thread asks first. The moment under umask 0 harms
+// no other thread's file: files are created 0600 and folders by the run alone.
 static const ProcessOwner* process_owner(void) {
-    static int known = 0;
-    static ProcessOwner owner;
-    if (!known) {
-        owner.mask = umask(0);
-        umask(owner.mask);
-        owner.user = geteuid(), owner.group = getegid();
-        known = 1;
-    }
+    static const ProcessOwner owner = read_owner();
     return &owner;
 }
 

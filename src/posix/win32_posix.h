@@ -3,6 +3,8 @@
 #pragma once
 
 #include <arpa/inet.h>  // ntohs, ntohl
+#include <pthread.h>
+#include <cstddef>
 #include <cstdint>
 
 typedef char16_t WCHAR;
@@ -31,6 +33,7 @@ typedef struct PosixSecurityAttributes* LPSECURITY_ATTRIBUTES;  // never used: a
 
 #define TRUE 1
 #define FALSE 0
+#define WINAPI
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 #define INVALID_SET_FILE_POINTER (static_cast<DWORD>(-1))
@@ -193,3 +196,32 @@ int name_from_list(const char* bytes, int count, LPWSTR name, int capacity);
 // The variable's value and its length in units, or 0 when it is not set; a
 // buffer too small gets nothing and the units needed, zero included.
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD units);
+
+// Threads: only those the run starts and waits for (WaitForSingleObject on a
+// thread's handle, INFINITE), a lock and the condition variables it uses.
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0u
+#define WAIT_FAILED 0xFFFFFFFFu
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES security, size_t stack_bytes, LPTHREAD_START_ROUTINE start,
+                    LPVOID parameter, DWORD flags, LPDWORD id);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+typedef struct {
+    pthread_mutex_t mutex;
+} CRITICAL_SECTION;
+typedef struct {
+    pthread_cond_t condition;
+} CONDITION_VARIABLE;
+void InitializeCriticalSection(CRITICAL_SECTION* section);
+void EnterCriticalSection(CRITICAL_SECTION* section);
+void LeaveCriticalSection(CRITICAL_SECTION* section);
+void DeleteCriticalSection(CRITICAL_SECTION* section);
+void InitializeConditionVariable(CONDITION_VARIABLE* condition);
+BOOL SleepConditionVariableCS(CONDITION_VARIABLE* condition, CRITICAL_SECTION* section, DWORD milliseconds);
+void WakeConditionVariable(CONDITION_VARIABLE* condition);
+void WakeAllConditionVariable(CONDITION_VARIABLE* condition);
+// Only the processor count: those this process may run on.
+typedef struct {
+    DWORD dwNumberOfProcessors;
+} SYSTEM_INFO;
+void GetSystemInfo(SYSTEM_INFO* information);

@@ -5,7 +5,8 @@
 # messages, and the exit code.
 #   run.sh posix BUILD/kestrel       the POSIX program
 #   run.sh wine  BUILD/kestrel.exe   the Windows program under Wine (headless)
-# KESTREL_E2E_UPDATE=1 rewrites tests/e2e/expected from this run instead.
+# KESTREL_E2E_UPDATE=1 rewrites tests/e2e/expected from this run instead;
+# KESTREL_E2E_JOBS=N runs every conversion with -j N.
 set -uo pipefail
 mode=$1
 program=$(realpath "$2")
@@ -31,8 +32,12 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { checks=$((checks + 1)); }
 
 # Runs the program in the current folder; Windows paths use backslashes.
+# KESTREL_E2E_JOBS goes first on a line that names no job count itself.
 kestrel() {
   local args=() a
+  if [ -n "${KESTREL_E2E_JOBS:-}" ] && [ $# -gt 0 ] && [[ " $* " != *" -j"* && " $* " != *" --jobs"* ]]; then
+    args=(-j "$KESTREL_E2E_JOBS")
+  fi
   for a in "$@"; do
     if [ "$mode" = wine ]; then args+=("${a//\//\\}"); else args+=("$a"); fi
   done

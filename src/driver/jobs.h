@@ -1,0 +1,58 @@
+// Conversions on several threads: a fixed set of workers takes the photos the
+// run hands over, in order, and writes each PDF under a temporary name; the
+// run takes the jobs back in the same order and does the rest itself (the
+// final name, the messages), so what it shows is what one job at a time shows.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/input_source.h"
+#include "driver/settings.h"
+#include "platform/failure.h"
+#include "platform/win32.h"
+
+enum JobState { JOB_FREE, JOB_WAITING, JOB_TAKEN, JOB_DONE };
+
+struct Job {
+    Input input;
+    WCHAR output_path[PATH_BUFFER_UNITS];
+    WCHAR temporary_path[PATH_BUFFER_UNITS];
+    int convert;          // for a worker to convert; else the run decides alone
+    const char* problem;  // what the run found wrong before converting, or null
+    int written;          // the temporary file holds the complete PDF
+    int32_t unended;      // images copied with no end-of-image marker
+    Failure failure;
+    int state;  // JobState
+};
+
+struct JobQueue {
+    const ConvertSettings* settings;
+    Job* jobs;  // a ring: job n is jobs[n % capacity]
+    int32_t capacity;
+    int64_t oldest;        // the first job not yet taken back
+    int64_t next_new;      // the number the next job handed over gets
+    int64_t next_waiting;  // no job before it waits for a worker
+    int closing;
+    int worker_count;
+    HANDLE workers[MOST_JOBS];
+    CRITICAL_SECTION lock;
+    CONDITION_VARIABLE waiting;   // a job was handed over, or the queue closes
+    CONDITION_VARIABLE finished;  // a worker finished a job
+};
+
+// Starts `workers` threads (at most MOST_JOBS) and room for twice as many
+// jobs; 0 when not even one thread could start (nothing is left running).
+int begin_jobs(JobQueue* queue, int workers, const ConvertSettings* settings);
+// The job the run fills next, or null while the ring is full: the oldest job
+// must be taken back first.
+Job* new_job(JobQueue* queue);
+// The job new_job gave, filled: converted by a worker when its `convert` is
+// set, else done at once.
+void hand_over(JobQueue* queue, Job* job);
+// The oldest job not yet taken back once it is done, or null: none is left,
+// or (without `wait`) it is not done yet.
+Job* oldest_done(JobQueue* queue, int wait);
+// The oldest job taken back; its place is free.
+void release_oldest(JobQueue* queue);
+// Waits for the workers to finish and stop; every job must have been taken back.
+void end_jobs(JobQueue* queue);
