@@ -227,17 +227,25 @@ static void take_back(Run* run, JobQueue* queue, Job* job) {
 }
 
 // Each image's PDF converted by the workers, handed over and taken back in
-// input order; 0 when no worker could start (nothing was taken then).
-static int convert_with_workers(Run* run, InputSource* source, int workers) {
+// input order. The first is converted here: a run of one photo starts no
+// thread. 0 when no worker could start, with that input still to convert.
+static int convert_with_workers(Run* run, InputSource* source, Input* input, int workers) {
+    if (!next_input(source, input)) return 1;
+    convert_alone(run, input);
+    note_progress(&run->progress, input->path);
+    if (!next_input(source, input)) return 1;
     JobQueue queue;
     if (!begin_jobs(&queue, workers, &run->settings->convert)) return 0;
-    for (;;) {
+    for (int first = 1;; first = 0) {
         Job* job = new_job(&queue);
         if (job == nullptr) {
             take_back(run, &queue, oldest_done(&queue, 1));
             continue;
         }
-        if (!next_input(source, &job->input)) break;
+        if (first)
+            job->input = *input;
+        else if (!next_input(source, &job->input))
+            break;
         plan_alone(run, job, 1);
         const int held = job->input.standard_input;
         hand_over(&queue, job);
@@ -342,8 +350,11 @@ static void convert_inputs(Run* run) {
     begin_inputs(&source, run->settings);
     const int workers = merging ? 1 : job_count(run->settings);
     Input input;
-    int going = workers <= 1 || !convert_with_workers(run, &source, workers);
-    while (going && next_input(&source, &input)) {
+    // Without workers, an input already taken is converted first.
+    int taken = workers > 1 && !convert_with_workers(run, &source, &input, workers);
+    int going = workers <= 1 || taken;
+    while (going && (taken || next_input(&source, &input))) {
+        taken = 0;
         if (!merging)
             convert_alone(run, &input);
         else

@@ -278,6 +278,9 @@ posix;--margin -5mm;length must be more than 0: -5mm
 posix;--margin 0.0cm;length must be more than 0: 0.0cm
 posix;--margin 5;length without a unit (mm, cm, in or pt): 5
 posix;--margin 5,5mm;unknown unit (mm, cm, in or pt): 5,5mm
+both;-j 0;not a number of jobs from 1 to 64: 0
+posix;--jobs 65;not a number of jobs from 1 to 64: 65
+posix;--jobs=2x;not a number of jobs from 1 to 64: 2x
 posix;--margin nanmm;not a length (a number, then mm, cm, in or pt): nanmm
 both;--margin 75mm --page-size A5;margin leaves no room on the page: A5
 both;--fit fill;option needs --page-size: --fit

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Jobs at once: kestrel -r over 5,000 small photos with -j 1 and -j 2 (and an
+# earlier build, when given, as it runs by default), then -o of 2,000 of them
+# against cat of the same files into one; alternating, ROUNDS rounds, in
+# DIR (default: a tmpfs). Wall time and peak memory (GNU time) per round,
+# the medians and ratios at the end. Run by hand, never by CI:
+#   bench/jobs.sh BUILD/kestrel [EARLIER/kestrel|-] [ROUNDS] [DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=$(realpath "$1")
+earlier=${2:--}
+[ "$earlier" != - ] && earlier=$(realpath "$earlier")
+rounds=${3:-5}
+base=${4:-/dev/shm}
+tree=$(mktemp -d "$base/kestrel-jobs.XXXXXX")
+trap 'rm -rf "$tree"' EXIT
+# 5,000 photos in 50 folders, the e2e inputs taken in turn (0.26 to 1.6 kB).
+perl -e 'my @jpeg = map { local $/; open my $f, "<", $_ or die; scalar <$f> } @ARGV[1..$#ARGV];
+  my $t = $ARGV[0]; for my $a (1 .. 50) { mkdir "$t/f$a" or die; for my $c (1 .. 100) {
+    open my $o, ">", "$t/f$a/p$c.jpg" or die; print $o $jpeg[($a * 100 + $c) % (@ARGV - 1)] } }' \
+  "$tree" "$root"/tests/e2e/inputs/{rgb,gray,cmyk,orient-6,rgb-icc}.jpg
+find "$tree" -name '*.jpg' | sort | head -n 2000 > "$tree.list"
+measure() {  # label, command: one line "label wall-seconds kilobytes"
+  find "$tree" -name '*.pdf' -delete
+  rm -f "$tree/book.pdf" "$tree/all.cat"
+  sync
+  /usr/bin/time -f "$1 %e %M" -o "$tree.time" bash -c "$2" && cat "$tree.time"
+}
+{
+  for ((i = 1; i <= rounds; i++)); do
+    measure j1 "'$program' -j 1 -r '$tree'"
+    measure j2 "'$program' -j 2 -r '$tree'"
+    [ "$earlier" = - ] || measure earlier "'$earlier' -r '$tree'"
+    measure book "'$program' --files-from '$tree.list' -o '$tree/book.pdf'"
+    measure cat "tr '\n' '\0' < '$tree.list' | xargs -0 cat > '$tree/all.cat'"
+  done
+} | tee "$tree.rounds"
+awk '{ wall[$1] = wall[$1] " " $2; rss[$1] = rss[$1] " " $3 }
+  function median(list,   n, v, i, j, t) { n = split(list, v, " ");
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+  END { for (k in wall) { w[k] = median(wall[k]); printf "%s: median %.3f s, peak %.1f MB\n", k, w[k], median(rss[k]) / 1024 }
+    printf "j1 / j2: %.2f\n", w["j1"] / w["j2"]
+    if ("earlier" in w) printf "j1 / earlier: %.3f\n", w["j1"] / w["earlier"]
+    printf "book / cat: %.2f\n", w["book"] / w["cat"] }' "$tree.rounds"
+rm -f "$tree.list" "$tree.time" "$tree.rounds"
