@@ -15,6 +15,10 @@ static void convert_job(JobQueue* queue, Job* job, PdfWriter* writer) {
     job->written = write_image_document(writer, job->input.path, job->output_path, queue->settings,
                                         job->temporary_path, &job->failure);
     job->unended = pdf_unended_images(writer);
+    if (job->written && job->new_name && move_to_new_name(job->temporary_path, job->output_path)) {
+        job->written = 0, job->moved = 1;
+        job->identified = file_identity(job->output_path, &job->identity);
+    }
 }
 
 static DWORD WINAPI work(LPVOID parameter) {
@@ -25,17 +29,21 @@ static DWORD WINAPI work(LPVOID parameter) {
         while (queue->next_waiting < queue->next_new && job_at(queue, queue->next_waiting)->state != JOB_WAITING)
             ++queue->next_waiting;
         if (queue->next_waiting < queue->next_new) {
-            Job* job = job_at(queue, queue->next_waiting++);
+            const int64_t number = queue->next_waiting++;
+            Job* job = job_at(queue, number);
             job->state = JOB_TAKEN;
             LeaveCriticalSection(&queue->lock);
             convert_job(queue, job, &writer);
             EnterCriticalSection(&queue->lock);
             job->state = JOB_DONE;
-            WakeAllConditionVariable(&queue->finished);
+            // The run waits for the oldest job alone.
+            if (number == queue->oldest) WakeConditionVariable(&queue->finished);
         } else if (queue->closing) {
             break;
         } else {
+            ++queue->idle;
             SleepConditionVariableCS(&queue->waiting, &queue->lock, INFINITE);
+            --queue->idle;
         }
     }
     LeaveCriticalSection(&queue->lock);
@@ -45,10 +53,13 @@ static DWORD WINAPI work(LPVOID parameter) {
 int begin_jobs(JobQueue* queue, int workers, const ConvertSettings* settings) {
     if (workers > MOST_JOBS) workers = MOST_JOBS;
     queue->settings = settings;
-    queue->capacity = 2 * workers;
+    // Room to run ahead: a worker finds a job waiting, and the run seldom
+    // waits, without either being woken for each photo.
+    queue->capacity = 16 * workers;
     queue->jobs = static_cast<Job*>(calloc(static_cast<size_t>(queue->capacity), sizeof(Job)));
     queue->oldest = queue->next_new = queue->next_waiting = 0;
     queue->closing = 0;
+    queue->idle = 0;
     queue->worker_count = 0;
     if (queue->jobs == nullptr) return 0;
     InitializeCriticalSection(&queue->lock);
@@ -74,7 +85,7 @@ void hand_over(JobQueue* queue, Job* job) {
     EnterCriticalSection(&queue->lock);
     job->state = job->convert ? JOB_WAITING : JOB_DONE;
     ++queue->next_new;
-    if (job->convert) WakeConditionVariable(&queue->waiting);
+    if (job->convert && queue->idle > 0) WakeConditionVariable(&queue->waiting);
     LeaveCriticalSection(&queue->lock);
 }
 

@@ -9,6 +9,7 @@
 #include "driver/input_source.h"
 #include "driver/settings.h"
 #include "platform/failure.h"
+#include "platform/files.h"
 #include "platform/win32.h"
 
 enum JobState { JOB_FREE, JOB_WAITING, JOB_TAKEN, JOB_DONE };
@@ -18,6 +19,10 @@ struct Job {
     WCHAR output_path[PATH_BUFFER_UNITS];
     WCHAR temporary_path[PATH_BUFFER_UNITS];
     int convert;          // for a worker to convert; else the run decides alone
+    int new_name;         // the PDF's name was free: the worker moves the PDF in if it still is
+    int moved;            // and it did; `identity` is the PDF's when `identified`
+    int identified;
+    FileIdentity identity;
     const char* problem;  // what the run found wrong before converting, or null
     int written;          // the temporary file holds the complete PDF
     int32_t unended;      // images copied with no end-of-image marker
@@ -33,6 +38,7 @@ struct JobQueue {
     int64_t next_new;      // the number the next job handed over gets
     int64_t next_waiting;  // no job before it waits for a worker
     int closing;
+    int idle;  // workers asleep, waiting for a job
     int worker_count;
     HANDLE workers[MOST_JOBS];
     CRITICAL_SECTION lock;
@@ -40,7 +46,7 @@ struct JobQueue {
     CONDITION_VARIABLE finished;  // a worker finished a job
 };
 
-// Starts `workers` threads (at most MOST_JOBS) and room for twice as many
+// Starts `workers` threads (at most MOST_JOBS) and room for 16 times as many
 // jobs; 0 when not even one thread could start (nothing is left running).
 int begin_jobs(JobQueue* queue, int workers, const ConvertSettings* settings);
 // The job the run fills next, or null while the ring is full: the oldest job

@@ -38,6 +38,7 @@ struct Run {
     FailureSummary* summary;  // Windows with folders or lists: one box at the end; else null
     int verbose_failed;       // -v lines that could not be written
     PdfWriter* writer;        // the -o document's, or each PDF's when one is written at a time
+    int replaced;             // PDFs that took the place of a file, this run
 };
 
 static int posix(const Run* run) {
@@ -170,12 +171,15 @@ static int place_output(const Run* run, const Input* input, WCHAR* output_path, 
 static void plan_alone(Run* run, Job* job, int workers) {
     const Input* input = &job->input;
     job->convert = 0, job->written = 0, job->unended = 0, job->failure = Failure{};
+    job->new_name = 0, job->moved = 0, job->identified = 0;
     job->problem = input->too_long ? input_problem(input) : nullptr;
     if (job->problem != nullptr || !place_output(run, input, job->output_path, &job->problem)) return;
     job->problem = nullptr;
     FileIdentity existing;
-    job->convert = workers && !((run->settings->flags & RUN_UPDATE) && file_identity(job->output_path, &existing) &&
-                                is_up_to_date(input->path, job->output_path));
+    const int exists = workers && file_identity(job->output_path, &existing);
+    job->convert = workers && !(exists && (run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, job->output_path));
+    // A PDF under a name no file has is the common case: its worker moves it in.
+    job->new_name = job->convert && !exists;
 }
 
 // A job's PDF written, or its temporary file, no longer wanted.
@@ -191,6 +195,17 @@ static void finish_alone(Run* run, Job* job) {
     const WCHAR* output_path = job->output_path;
     if (job->problem != nullptr) return fail_input(run, input, job->problem);
     FileIdentity existing;
+    if (job->moved) {
+        // Moved in by its worker under a free name. An earlier job of this
+        // run that then found the name taken replaced it: one at a time,
+        // that earlier PDF would have come first and refused this one.
+        if (run->replaced > 0 && !(file_identity(output_path, &existing) && existing.volume == job->identity.volume &&
+                                   existing.index == job->identity.index))
+            return fail_input(run, input, "its PDF was already written by this run");
+        if (job->identified) remember_written(&run->written, &job->identity);
+        if (job->unended > 0) warn_unended(run, input);
+        return note_written(run, output_path);
+    }
     const int exists = file_identity(output_path, &existing);
     if (exists && was_written(&run->written, &existing))
         return discard(job), fail_input(run, input, "its PDF was already written by this run");
@@ -208,6 +223,7 @@ static void finish_alone(Run* run, Job* job) {
     job->written = 0;
     if (!finish_temporary_document(1, job->temporary_path, output_path, &job->failure))
         return report_conversion(run, input, output_path, &job->failure);
+    run->replaced += exists;
     remember_output(run, output_path);
     if (job->unended > 0) warn_unended(run, input);
     note_written(run, output_path);
@@ -377,7 +393,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
         const int summing = !(settings.flags & RUN_POSIX) &&
                             ((settings.flags & RUN_RECURSIVE) || settings.files_from[0] != 0);
         PdfWriter writer = {};
-        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0, &writer};
+        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0, &writer, 0};
         report_profile_failures(&run);
         convert_inputs(&run);
         if (summing) show_failure_summary(&summary);

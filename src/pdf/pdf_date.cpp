@@ -23,7 +23,23 @@ static long long seconds_of(const struct tm* t) {
            t->tm_min * 60LL + t->tm_sec;
 }
 
+// The thread's own conversions: localtime and gmtime share one buffer.
+static int convert_clock(time_t now, struct tm* local, struct tm* utc) {
+#ifdef _WIN32
+    return localtime_s(local, &now) == 0 && gmtime_s(utc, &now) == 0;
+#else
+    return localtime_r(&now, local) != nullptr && gmtime_r(&now, utc) != nullptr;
+#endif
+}
+
 void pdf_format_date(char* out, size_t capacity, time_t now) {
+    // A run writes many documents a second: each thread keeps its last second's text.
+    static thread_local time_t last_second = -1;
+    static thread_local char last_text[PDF_DATE_BYTES];
+    if (now == last_second && now != -1) {
+        snprintf(out, capacity, "%s", last_text);
+        return;
+    }
     // The zone may have changed since the last document; pick it up again.
 #ifdef _WIN32
     _tzset();
@@ -35,17 +51,18 @@ void pdf_format_date(char* out, size_t capacity, time_t now) {
     local.tm_year = 70;
     local.tm_mday = 1;
     long long offset_minutes = 0;
-    const struct tm* converted = localtime(&now);
-    if (converted != nullptr) {
-        local = *converted;  // gmtime shares its buffer
-        const struct tm* utc = gmtime(&now);
-        if (utc != nullptr) offset_minutes = (seconds_of(&local) - seconds_of(utc)) / 60;
+    struct tm converted, utc;
+    if (convert_clock(now, &converted, &utc)) {
+        local = converted;
+        offset_minutes = (seconds_of(&local) - seconds_of(&utc)) / 60;
     }
     const long long size = llabs(offset_minutes);
     // The year is widened so that a clock far in the future cannot overflow it.
-    snprintf(out, capacity, "D:%04ld%02d%02d%02d%02d%02d%c%02lld'%02lld'",
+    snprintf(last_text, sizeof last_text, "D:%04ld%02d%02d%02d%02d%02d%c%02lld'%02lld'",
              static_cast<long>(local.tm_year) + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
              local.tm_min, local.tm_sec, offset_minutes < 0 ? '-' : '+', size / 60 % 100, size % 60);
+    last_second = now;
+    snprintf(out, capacity, "%s", last_text);
 }
 
 // Howard Hinnant's inverse of days_from_civil.

@@ -135,6 +135,11 @@ int replace_file(const WCHAR* from, const WCHAR* to) {
     return MoveFileExA(ansi_from, ansi_to, MOVEFILE_REPLACE_EXISTING) ? 1 : 0;
 }
 
+int move_to_new_name(const WCHAR* from, const WCHAR* to) {
+    if (from == nullptr || to == nullptr || ansi_fallback) return 0;
+    return MoveFileExW(from, to, 0) ? 1 : 0;
+}
+
 int delete_file(const WCHAR* path) {
     if (path == nullptr) return 0;
     if (ansi_fallback == 0) return DeleteFileW(path) ? 1 : 0;

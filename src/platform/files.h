@@ -46,4 +46,7 @@ int handle_identity(HANDLE file, FileIdentity* identity);
 int set_file_position(HANDLE file, uint64_t at);
 // Moves `from` over `to`, replacing it in one step; 0 when it failed.
 int replace_file(const WCHAR* from, const WCHAR* to);
+// Moves `from` to `to` only while no file has that name, in one step; 0 when
+// one has (or the system cannot tell: the ANSI calls are not used).
+int move_to_new_name(const WCHAR* from, const WCHAR* to);
 int delete_file(const WCHAR* path);

@@ -1,53 +1,67 @@
 // The tracked files sit in static slots, written before they are marked
 // used, so a signal handler reading them never sees half a path. Each job of
 // a run has one temporary file at a time, and standard input's copy may be
-// held aside; more than the slots go untracked. Slots are taken and given
-// back under a lock, since jobs run on threads of their own.
+// held aside; more than the slots go untracked. Jobs run on threads of their
+// own: a slot is taken by one atomic exchange (free, then being written,
+// then used) and given back by another, never behind a lock.
 #include "posix/created_files.h"
 
 #include <atomic>
 #include <climits>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
-#include <pthread.h>
 #include <unistd.h>
 
 constexpr int CREATED_SLOTS = 72;
 
+enum SlotState { SLOT_FREE, SLOT_WRITTEN_TO, SLOT_USED };
+
 struct CreatedFile {
-    std::atomic<int> used;  // lock-free, so a signal handler may read it
+    std::atomic<int> state;  // a SlotState; lock-free, so a signal handler may read it
+    std::atomic<uint64_t> key;  // the path's hash: what forgetting compares
     char path[PATH_MAX];
 };
 
 static CreatedFile created[CREATED_SLOTS];
-static pthread_mutex_t slots_lock = PTHREAD_MUTEX_INITIALIZER;
+
+static uint64_t key_of(const char* path) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char* c = path; *c != 0; ++c) hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+    return hash;
+}
 
 void posix_track_created(const char* path) {
     size_t length = std::strlen(path);
     if (length >= PATH_MAX) return;
-    pthread_mutex_lock(&slots_lock);
     for (CreatedFile& slot : created) {
-        if (slot.used.load(std::memory_order_relaxed)) continue;
+        int free = SLOT_FREE;
+        if (slot.state.load(std::memory_order_relaxed) != SLOT_FREE ||
+            !slot.state.compare_exchange_strong(free, SLOT_WRITTEN_TO, std::memory_order_acquire))
+            continue;
         std::memcpy(slot.path, path, length + 1);
-        slot.used.store(1, std::memory_order_release);
-        break;
+        slot.key.store(key_of(path), std::memory_order_relaxed);
+        slot.state.store(SLOT_USED, std::memory_order_release);
+        return;
     }
-    pthread_mutex_unlock(&slots_lock);
 }
 
+// By the path's hash, since another thread may be writing another slot's
+// path: a file is forgotten by whichever thread moves or removes it.
 void posix_forget_created(const char* path) {
-    pthread_mutex_lock(&slots_lock);
-    for (CreatedFile& slot : created)
-        if (slot.used.load(std::memory_order_relaxed) && std::strcmp(slot.path, path) == 0)
-            slot.used.store(0, std::memory_order_relaxed);
-    pthread_mutex_unlock(&slots_lock);
+    const uint64_t key = key_of(path);
+    for (CreatedFile& slot : created) {
+        int used = SLOT_USED;
+        if (slot.state.load(std::memory_order_acquire) == SLOT_USED && slot.key.load(std::memory_order_relaxed) == key)
+            slot.state.compare_exchange_strong(used, SLOT_FREE, std::memory_order_release);
+    }
 }
 
 // Files first, then folders (a temporary one holds standard input's copy):
 // rmdir of a file, or of a folder not yet empty, fails harmlessly.
 void posix_remove_created(void) {
     for (CreatedFile& slot : created)
-        if (slot.used.load(std::memory_order_acquire)) unlink(slot.path);
+        if (slot.state.load(std::memory_order_acquire) == SLOT_USED) unlink(slot.path);
     for (CreatedFile& slot : created)
-        if (slot.used.load(std::memory_order_acquire)) rmdir(slot.path);
+        if (slot.state.load(std::memory_order_acquire) == SLOT_USED) rmdir(slot.path);
 }

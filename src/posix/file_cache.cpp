@@ -6,14 +6,13 @@
 
 #include <atomic>
 #include <cerrno>
-#include <pthread.h>
 #include <cstring>
 #include <unistd.h>
 
 // The bytes [file_position - end, file_position) of the file are in data; the
 // next read starts at data[start].
 struct ReadAhead {
-    int open;
+    std::atomic<int> open;
     int fd;
     int grown;            // the next fill follows on from the last: a copy, not a header
     off_t file_position;  // the kernel's position
@@ -24,7 +23,7 @@ struct ReadAhead {
 
 // data[0, used) was written by the caller and has not reached the kernel yet.
 struct WriteBehind {
-    int open;
+    std::atomic<int> open;
     int fd;
     size_t used;
     unsigned char data[WRITE_BEHIND_BYTES];
@@ -32,12 +31,18 @@ struct WriteBehind {
 
 // Static slots: a buffer taken from the heap for every file opened cost two
 // system calls (the heap grows, then gives the pages back). Several threads
-// open and close files: a slot is taken and given back under the lock, and
-// then used only by the thread that holds its descriptor, found through the
-// descriptor's entry (slot number + 1, 0 for none).
+// open and close files: a slot is taken by one atomic exchange and given
+// back by a store, never behind a lock, and used meanwhile only by the
+// thread that holds its descriptor, found through the descriptor's entry
+// (slot number + 1, 0 for none).
 static ReadAhead readers[READ_AHEAD_SLOTS];
 static WriteBehind writers[WRITE_BEHIND_SLOTS];
-static pthread_mutex_t slots_lock = PTHREAD_MUTEX_INITIALIZER;
+
+static int take(std::atomic<int>* open) {
+    int free = 0;
+    return open->load(std::memory_order_relaxed) == 0 &&
+           open->compare_exchange_strong(free, 1, std::memory_order_acquire);
+}
 constexpr int CACHED_DESCRIPTORS = 1024;  // a descriptor past these goes unbuffered
 static std::atomic<unsigned char> reader_slot[CACHED_DESCRIPTORS];
 static std::atomic<unsigned char> writer_slot[CACHED_DESCRIPTORS];
@@ -54,29 +59,25 @@ static WriteBehind* writer_of(int fd) {
 
 void cache_attach_reader(int fd) {
     if (fd < 0 || fd >= CACHED_DESCRIPTORS) return;
-    pthread_mutex_lock(&slots_lock);
     for (int i = 0; i < READ_AHEAD_SLOTS; ++i) {
         ReadAhead& slot = readers[i];
-        if (slot.open) continue;
-        slot.open = 1, slot.fd = fd, slot.grown = 0;
+        if (!take(&slot.open)) continue;
+        slot.fd = fd, slot.grown = 0;
         slot.file_position = 0, slot.start = slot.end = 0;
         reader_slot[fd].store(static_cast<unsigned char>(i + 1), std::memory_order_relaxed);
         break;
     }
-    pthread_mutex_unlock(&slots_lock);
 }
 
 void cache_attach_writer(int fd) {
     if (fd < 0 || fd >= CACHED_DESCRIPTORS) return;
-    pthread_mutex_lock(&slots_lock);
     for (int i = 0; i < WRITE_BEHIND_SLOTS; ++i) {
         WriteBehind& slot = writers[i];
-        if (slot.open) continue;
-        slot.open = 1, slot.fd = fd, slot.used = 0;
+        if (!take(&slot.open)) continue;
+        slot.fd = fd, slot.used = 0;
         writer_slot[fd].store(static_cast<unsigned char>(i + 1), std::memory_order_relaxed);
         break;
     }
-    pthread_mutex_unlock(&slots_lock);
 }
 
 // Write calls until all `count` bytes are in, retried when interrupted; `done`
@@ -209,10 +210,7 @@ int cache_detach(int fd) {
     ReadAhead* ahead = reader_of(fd);
     WriteBehind* behind = writer_of(fd);
     const int flushed = behind == nullptr || flush_writer(behind);
-    if (ahead == nullptr && behind == nullptr) return flushed;
-    pthread_mutex_lock(&slots_lock);
-    if (ahead != nullptr) ahead->open = 0, reader_slot[fd].store(0, std::memory_order_relaxed);
-    if (behind != nullptr) behind->open = 0, writer_slot[fd].store(0, std::memory_order_relaxed);
-    pthread_mutex_unlock(&slots_lock);
+    if (ahead != nullptr) reader_slot[fd].store(0, std::memory_order_relaxed), ahead->open.store(0, std::memory_order_release);
+    if (behind != nullptr) writer_slot[fd].store(0, std::memory_order_relaxed), behind->open.store(0, std::memory_order_release);
     return flushed;
 }

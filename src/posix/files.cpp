@@ -5,8 +5,8 @@
 // Errors are told through SetLastError in Windows' codes.
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
-#include <pthread.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -84,18 +84,15 @@ static bool lock_for(int fd, DWORD share_mode) {
 // Access 0 asks only about the file (GetFileInformationByHandle), which
 // needs no descriptor: such a handle holds what the name itself (a link, not
 // its target) was when it was opened.
-constexpr int QUERY_SLOTS = 4;
+// A slot is taken by one atomic exchange, by any thread (a few per job).
+constexpr int QUERY_SLOTS = 4 + 2 * 64;
 static struct stat query_answers[QUERY_SLOTS];
-static int query_used[QUERY_SLOTS];
-static pthread_mutex_t query_lock = PTHREAD_MUTEX_INITIALIZER;  // the slots are taken from any thread
+static std::atomic<int> query_used[QUERY_SLOTS];
 
 static int query_slot(HANDLE handle) {
     intptr_t slot = reinterpret_cast<intptr_t>(handle) - QUERY_HANDLE_BASE;
     if (slot < 0 || slot >= QUERY_SLOTS) return -1;
-    pthread_mutex_lock(&query_lock);
-    const int used = query_used[slot];
-    pthread_mutex_unlock(&query_lock);
-    return used ? static_cast<int>(slot) : -1;
+    return query_used[slot].load(std::memory_order_acquire) ? static_cast<int>(slot) : -1;
 }
 
 static HANDLE open_to_query(const std::string& path) {
@@ -104,12 +101,14 @@ static HANDLE open_to_query(const std::string& path) {
         set_error_from_errno();
         return INVALID_HANDLE_VALUE;
     }
-    pthread_mutex_lock(&query_lock);
-    int found = -1;
-    for (int slot = 0; slot < QUERY_SLOTS && found < 0; ++slot)
-        if (!query_used[slot]) found = slot, query_used[slot] = 1, query_answers[slot] = st;
-    pthread_mutex_unlock(&query_lock);
-    if (found >= 0) return reinterpret_cast<HANDLE>(QUERY_HANDLE_BASE + found);
+    for (int slot = 0; slot < QUERY_SLOTS; ++slot) {
+        int free = 0;
+        if (query_used[slot].load(std::memory_order_relaxed) != 0 ||
+            !query_used[slot].compare_exchange_strong(free, 1, std::memory_order_acquire))
+            continue;
+        query_answers[slot] = st;
+        return reinterpret_cast<HANDLE>(QUERY_HANDLE_BASE + slot);
+    }
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
 }
@@ -307,9 +306,7 @@ BOOL CloseHandle(HANDLE handle) {
     if (posix_close_thread(handle)) return TRUE;
     int slot = query_slot(handle);
     if (slot >= 0) {
-        pthread_mutex_lock(&query_lock);
-        query_used[slot] = 0;
-        pthread_mutex_unlock(&query_lock);
+        query_used[slot].store(0, std::memory_order_release);
         return TRUE;
     }
     int fd = fd_of(handle);
@@ -351,7 +348,23 @@ static const ProcessOwner* process_owner(void) {
 // target is refused, as on Windows. The file moved in takes the permission
 // bits (and owner, where the process may set it) of the file it replaces, so
 // a private document stays private, or those a new file gets (umask).
+// Without MOVEFILE_REPLACE_EXISTING the name must be free when the move
+// happens, not only a moment before: renameat2 refuses a taken one in the
+// same step. Where the file system cannot, the move is refused.
+static BOOL move_to_free_name(const std::string& from, const std::string& to) {
+    chmod(from.c_str(), 0666 & ~process_owner()->mask);
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        const int taken = errno == EEXIST;
+        chmod(from.c_str(), 0600);
+        SetLastError(taken ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    posix_forget_created(from.c_str());
+    return TRUE;
+}
+
 static BOOL move_native(const std::string& from, const std::string& to, DWORD flags) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) return move_to_free_name(from, to);
     struct stat st;
     int exists = lstat(to.c_str(), &st) == 0;
     if (exists && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
