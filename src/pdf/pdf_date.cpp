@@ -33,10 +33,14 @@ static int convert_clock(time_t now, struct tm* local, struct tm* utc) {
 }
 
 void pdf_format_date(char* out, size_t capacity, time_t now) {
-    // A run writes many documents a second: each thread keeps its last second's text.
+    // A run writes many documents a second: each thread keeps its last
+    // second's text, with the TZ it was made under.
     static thread_local time_t last_second = -1;
     static thread_local char last_text[PDF_DATE_BYTES];
-    if (now == last_second && now != -1) {
+    static thread_local char last_zone[64];
+    const char* zone = getenv("TZ");
+    if (zone == nullptr) zone = "";
+    if (now == last_second && now != -1 && strcmp(zone, last_zone) == 0) {
         snprintf(out, capacity, "%s", last_text);
         return;
     }
@@ -61,7 +65,9 @@ void pdf_format_date(char* out, size_t capacity, time_t now) {
     snprintf(last_text, sizeof last_text, "D:%04ld%02d%02d%02d%02d%02d%c%02lld'%02lld'",
              static_cast<long>(local.tm_year) + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
              local.tm_min, local.tm_sec, offset_minutes < 0 ? '-' : '+', size / 60 % 100, size % 60);
-    last_second = now;
+    // A zone too long to keep is never taken for the same.
+    last_second = strlen(zone) < sizeof last_zone ? now : -1;
+    snprintf(last_zone, sizeof last_zone, "%s", zone);
     snprintf(out, capacity, "%s", last_text);
 }
 
