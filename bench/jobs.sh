@@ -2,9 +2,11 @@
 # Jobs at once: kestrel -r over 5,000 small photos with -j 1 and -j 2 (and an
 # earlier build, when given, as it runs by default), then -o of 2,000 of them
 # against cat of the same files into one; alternating, ROUNDS rounds, in
-# DIR (default: a tmpfs). Wall time and peak memory (GNU time) per round,
-# the medians and ratios at the end. Run by hand, never by CI:
-#   bench/jobs.sh BUILD/kestrel [EARLIER/kestrel|-] [ROUNDS] [DIR]
+# DIR (default: a tmpfs). The photos are the bench corpus's small class
+# (bench/make-corpus), hard links to one copy of each. Wall time and peak
+# memory (GNU time) per round, the medians and ratios at the end. Run by
+# hand, never by CI:
+#   bench/jobs.sh BUILD/kestrel [EARLIER/kestrel|-] [ROUNDS] [DIR] [CORPUS/small]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$(realpath "$1")
@@ -12,13 +14,18 @@ earlier=${2:--}
 [ "$earlier" != - ] && earlier=$(realpath "$earlier")
 rounds=${3:-5}
 base=${4:-/dev/shm}
+corpus=$(realpath "${5:-$root/build/bench-corpus/small}")
 tree=$(mktemp -d "$base/kestrel-jobs.XXXXXX")
-trap 'rm -rf "$tree"' EXIT
-# 5,000 photos in 50 folders, the e2e inputs taken in turn (0.26 to 1.6 kB).
-perl -e 'my @jpeg = map { local $/; open my $f, "<", $_ or die; scalar <$f> } @ARGV[1..$#ARGV];
-  my $t = $ARGV[0]; for my $a (1 .. 50) { mkdir "$t/f$a" or die; for my $c (1 .. 100) {
-    open my $o, ">", "$t/f$a/p$c.jpg" or die; print $o $jpeg[($a * 100 + $c) % (@ARGV - 1)] } }' \
-  "$tree" "$root"/tests/e2e/inputs/{rgb,gray,cmyk,orient-6,rgb-icc}.jpg
+trap 'rm -rf "$tree" "$tree".*' EXIT
+mkdir "$tree/source"
+cp "$corpus"/*.jpg "$tree/source/"
+# 5,000 photos in 50 folders of 100, the corpus's files taken in turn.
+mapfile -t names < <(ls "$tree/source" | sort)
+for a in $(seq 1 50); do
+  mkdir "$tree/f$a"
+  for c in $(seq 1 100); do ln "$tree/source/${names[(a * 100 + c) % ${#names[@]}]}" "$tree/f$a/p$c.jpg"; done
+done
+mv "$tree/source" "$tree.source"
 find "$tree" -name '*.jpg' | sort | sed -n 1,2000p > "$tree.list"
 measure() {  # label, command: one line "label wall-seconds kilobytes"
   find "$tree" -name '*.pdf' -delete
@@ -43,4 +50,3 @@ awk '{ wall[$1] = wall[$1] " " $2; rss[$1] = rss[$1] " " $3 }
     printf "j1 / j2: %.2f\n", w["j1"] / w["j2"]
     if ("earlier" in w) printf "j1 / earlier: %.3f\n", w["j1"] / w["earlier"]
     printf "book / cat: %.2f\n", w["book"] / w["cat"] }' "$tree.rounds"
-rm -f "$tree.list" "$tree.time" "$tree.rounds"

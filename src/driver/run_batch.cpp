@@ -175,10 +175,12 @@ static void plan_alone(Run* run, Job* job, int workers) {
     job->problem = input->too_long ? input_problem(input) : nullptr;
     if (job->problem != nullptr || !place_output(run, input, job->output_path, &job->problem)) return;
     job->problem = nullptr;
+    // Only -u asks about the PDF here: a worker moves a PDF in only under a
+    // name no file has, and leaves the rest to the run.
     FileIdentity existing;
-    const int exists = workers && file_identity(job->output_path, &existing);
-    job->convert = workers && !(exists && (run->settings->flags & RUN_UPDATE) && is_up_to_date(input->path, job->output_path));
-    // A PDF under a name no file has is the common case: its worker moves it in.
+    const int update = workers && (run->settings->flags & RUN_UPDATE);
+    const int exists = update && file_identity(job->output_path, &existing);
+    job->convert = workers && !(exists && is_up_to_date(input->path, job->output_path));
     job->new_name = job->convert && !exists;
 }
 
@@ -244,33 +246,31 @@ static void take_back(Run* run, JobQueue* queue, Job* job) {
 
 // Each image's PDF converted by the workers, handed over and taken back in
 // input order. The first is converted here: a run of one photo starts no
-// thread. 0 when no worker could start, with that input still to convert.
-static int convert_with_workers(Run* run, InputSource* source, Input* input, int workers) {
-    if (!next_input(source, input)) return 1;
+// thread. *held set when no worker could start, with an input still to
+// convert in `input`.
+static void convert_with_workers(Run* run, InputSource* source, Input* input, int workers, int* held) {
+    *held = 0;
+    if (!next_input(source, input)) return;
     convert_alone(run, input);
     note_progress(&run->progress, input->path);
-    if (!next_input(source, input)) return 1;
+    if (!next_input(source, input)) return;
     JobQueue queue;
-    if (!begin_jobs(&queue, workers, &run->settings->convert)) return 0;
-    for (int first = 1;; first = 0) {
+    if (!begin_jobs(&queue, workers, &run->settings->convert)) return (void)(*held = 1);
+    for (int taken = 1;; taken = 0) {
         Job* job = new_job(&queue);
-        if (job == nullptr) {
-            take_back(run, &queue, oldest_done(&queue, 1));
-            continue;
-        }
-        if (first)
+        for (; job == nullptr; job = new_job(&queue)) take_back(run, &queue, oldest_done(&queue, 1));
+        if (taken)
             job->input = *input;
         else if (!next_input(source, &job->input))
             break;
         plan_alone(run, job, 1);
-        const int held = job->input.standard_input;
+        const int stdin_held = job->input.standard_input;
         hand_over(&queue, job);
         // Standard input's copy goes with the next input: its job ends first.
-        for (Job* done; (done = oldest_done(&queue, held)) != nullptr;) take_back(run, &queue, done);
+        for (Job* done; (done = oldest_done(&queue, stdin_held)) != nullptr;) take_back(run, &queue, done);
     }
     for (Job* done; (done = oldest_done(&queue, 1)) != nullptr;) take_back(run, &queue, done);
     end_jobs(&queue);
-    return 1;
 }
 
 // -o - with standard output redirected onto (or appending to) this input.
@@ -364,11 +364,15 @@ static void convert_inputs(Run* run) {
     begin_progress(&run->progress, run->settings);
     InputSource source;
     begin_inputs(&source, run->settings);
+    // -o writes one page after another: read ahead on other threads, the
+    // pages came no sooner (measured), so its run has no workers.
     const int workers = merging ? 1 : job_count(run->settings);
     Input input;
-    // Without workers, an input already taken is converted first.
-    int taken = workers > 1 && !convert_with_workers(run, &source, &input, workers);
-    int going = workers <= 1 || taken;
+    // With workers every input is taken there, unless none could start: then
+    // the one taken last is converted here first.
+    int taken = 0;
+    if (workers > 1) convert_with_workers(run, &source, &input, workers, &taken);
+    int going = 1;
     while (going && (taken || next_input(&source, &input))) {
         taken = 0;
         if (!merging)
