@@ -24,6 +24,9 @@ struct CreatedFile {
 };
 
 static CreatedFile created[CREATED_SLOTS];
+// Set when a signal ends the run: a file a job creates while the slots are
+// being emptied is removed by that job itself (each side sees the other).
+static std::atomic<int> ending;
 
 static uint64_t key_of(const char* path) {
     uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -41,7 +44,8 @@ void posix_track_created(const char* path) {
             continue;
         std::memcpy(slot.path, path, length + 1);
         slot.key.store(key_of(path), std::memory_order_relaxed);
-        slot.state.store(SLOT_USED, std::memory_order_release);
+        slot.state.store(SLOT_USED, std::memory_order_seq_cst);
+        if (ending.load(std::memory_order_seq_cst)) unlink(path), rmdir(path);
         return;
     }
 }
@@ -60,6 +64,7 @@ void posix_forget_created(const char* path) {
 // Files first, then folders (a temporary one holds standard input's copy):
 // rmdir of a file, or of a folder not yet empty, fails harmlessly.
 void posix_remove_created(void) {
+    ending.store(1, std::memory_order_seq_cst);
     for (CreatedFile& slot : created)
         if (slot.state.load(std::memory_order_acquire) == SLOT_USED) unlink(slot.path);
     for (CreatedFile& slot : created)

@@ -664,7 +664,14 @@ if [ "$mode" = posix ]; then
       no_temporary "kill -$signal"
     fi
   done
-  rm -f huge.jpg
+  # Jobs at once, ended while several files are written: none is left.
+  { cat a.jpg; head -c 60000000 /dev/zero; } > huge.jpg && for n in 1 2 3; do ln -f huge.jpg huge$n.jpg; done
+  env --default-signal "$program" -j 4 a.jpg huge.jpg huge1.jpg huge2.jpg huge3.jpg 2>/dev/null &
+  pid=$!
+  for _ in $(seq 1000); do [ "$(ls ./~kestrel-* 2>/dev/null | wc -l)" -ge 2 ] && break; sleep 0.01; done
+  kill -s TERM $pid && wait $pid
+  no_temporary "kill -TERM, four jobs"
+  rm -f huge*.jpg huge?.pdf
   # The PDF's name is a link to the photo: the link is replaced, the photo kept.
   cp a.jpg linked.jpg && ln -s linked.jpg linked.pdf && sha256sum linked.jpg >> before.txt
   kestrel linked.jpg 2>/dev/null
