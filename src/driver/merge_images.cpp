@@ -7,6 +7,7 @@
 #include "driver/prepare_page.h"
 #include "driver/temporary_document.h"
 #include "pdf/pdf_merged.h"
+#include "platform/path.h"
 
 int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* temporary_path,
                           const ConvertSettings* settings, Failure* failure) {
@@ -27,10 +28,11 @@ int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* te
     return 0;
 }
 
-int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const ConvertSettings* settings,
-                     Failure* failure) {
+int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label,
+                     const ConvertSettings* settings, Failure* failure) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared, failure)) return 0;
+    if (label != nullptr) copy_text(prepared.page.label, label, PAGE_LABEL_UNITS);
     const MergedPage page = {&prepared.page,   prepared.content,
                              input_path,       &prepared.jpeg,
                              prepared.profile, prepared.embedded_profile == nullptr,
@@ -42,10 +44,12 @@ int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const ConvertSe
     return pdf_writer_ok(writer) ? 0 : -1;
 }
 
-int end_merged_document(PdfWriter* writer, const WCHAR* output_path, const WCHAR* temporary_path,
-                        Failure* failure) {
+int end_merged_document(PdfWriter* writer, const WCHAR* output_path, const WCHAR* first_label,
+                        const WCHAR* temporary_path, Failure* failure) {
     WCHAR title[PAGE_LABEL_UNITS];
     copy_label(title, output_path);
+    // "-" names no document: standard output's takes its first page's name.
+    if (is_standard_stream(output_path) && first_label != nullptr) copy_text(title, first_label, PAGE_LABEL_UNITS);
     const int pages = pdf_merged_page_count(writer);
     const int complete = pdf_end_merged(writer, title);
     if (pages > 0) pdf_hand_failure(writer, failure);

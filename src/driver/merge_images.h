@@ -14,11 +14,14 @@
 int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* temporary_path,
                           const ConvertSettings* settings, Failure* failure);
 // 1 when the image became the next page; 0 when it was left out and the
-// document goes on; -1 when the document failed with it.
-int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const ConvertSettings* settings,
-                     Failure* failure);
+// document goes on; -1 when the document failed with it. The page is
+// labelled `label`, or by its file name when that is null.
+int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label,
+                     const ConvertSettings* settings, Failure* failure);
 // Finishes the document and moves it over output_path: 1 when written; 0
 // when it had no page, -1 when it failed (output_path untouched either way,
-// the temporary file removed). After a failed page it only cleans up.
-int end_merged_document(PdfWriter* writer, const WCHAR* output_path, const WCHAR* temporary_path,
-                        Failure* failure);
+// the temporary file removed). After a failed page it only cleans up. Its
+// default title is its file name, or on standard output `first_label`, its
+// first page's.
+int end_merged_document(PdfWriter* writer, const WCHAR* output_path, const WCHAR* first_label,
+                        const WCHAR* temporary_path, Failure* failure);

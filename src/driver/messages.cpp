@@ -139,6 +139,9 @@ int write_usage(HANDLE console) {
         ok &= write_ascii(console, option->help);
         ok &= write_ascii(console, "\n");
     }
+    ok &= write_ascii(console,
+                "  -                         as an image: standard input (with -o)\n"
+                "  -o -                      the one PDF to standard output, as it is written\n");
     return write_ascii(console,
                 "\n"
                 "Exit status: 0 when every image converted, 1 when one or more could not be\n"

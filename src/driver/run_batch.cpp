@@ -15,6 +15,7 @@
 #include "driver/messages.h"
 #include "driver/output_folder.h"
 #include "driver/output_path.h"
+#include "driver/prepare_page.h"
 #include "driver/profiles.h"
 #include "driver/progress.h"
 #include "driver/read_settings.h"
@@ -32,6 +33,7 @@ struct Run {
     int failures;
     WrittenOutputs written;                   // no output is written twice
     WCHAR temporary_path[PATH_BUFFER_UNITS];  // -o: the document being written
+    WCHAR first_label[PAGE_LABEL_UNITS];      // -o: its first page's label, once it has one
     Progress progress;
     int output_is_file;         // -o - onto a file on disk: never one of the inputs
     FileIdentity output_file;
@@ -315,19 +317,28 @@ static int add_to_document(Run* run, const Input* input) {
     if (input->too_long) return fail_input(run, input, input_problem(input)), 1;
     Failure failure = {};
     const int32_t unended = pdf_unended_images(run->writer);
-    const int added = add_merged_image(run->writer, input->path, &run->settings->convert, &failure);
+    // Standard input's copy has a name of its own making: the page says where it came from.
+    const WCHAR* label = input->standard_input ? WIDE("standard input") : nullptr;
+    const int added = add_merged_image(run->writer, input->path, label, &run->settings->convert, &failure);
+    if (added > 0 && run->first_label[0] == 0) {
+        if (label != nullptr)
+            copy_text(run->first_label, label, PAGE_LABEL_UNITS);
+        else
+            copy_label(run->first_label, input->path);
+    }
     if (added > 0 && pdf_unended_images(run->writer) > unended) warn_unended(run, input);
     if (added > 0) return 1;
     if (added == 0 || failure.file == FAILED_INPUT) report_conversion(run, input, run->settings->output, &failure);
     if (added == 0) return 1;
-    end_merged_document(run->writer, run->settings->output, run->temporary_path, nullptr);
+    end_merged_document(run->writer, run->settings->output, nullptr, run->temporary_path, nullptr);
     fail_document(run, &failure);
     return 0;
 }
 
 static void finish_document(Run* run) {
     Failure failure = {FAILED_PDF, 0, nullptr, 0};
-    const int written = end_merged_document(run->writer, run->settings->output, run->temporary_path, &failure);
+    const int written = end_merged_document(run->writer, run->settings->output, run->first_label,
+                                            run->temporary_path, &failure);
     if (written < 0) fail_document(run, &failure);
     if (written > 0) note_written(run, run->settings->output);
     // Nothing said yet of a document that got no page.
@@ -397,7 +408,7 @@ int run_batch(HINSTANCE module_instance, uint32_t batch_flags) {
         const int summing = !(settings.flags & RUN_POSIX) &&
                             ((settings.flags & RUN_RECURSIVE) || settings.files_from[0] != 0);
         PdfWriter writer = {};
-        Run run = {&settings, 0, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0, &writer, 0};
+        Run run = {&settings, 0, {}, {}, {}, {}, 0, {}, summing ? &summary : nullptr, 0, &writer, 0};
         report_profile_failures(&run);
         convert_inputs(&run);
         if (summing) show_failure_summary(&summary);

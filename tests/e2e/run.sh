@@ -572,6 +572,9 @@ if [ "$mode" = posix ]; then
   cp photos/page10.jpg a.jpg && cat a.jpg | kestrel -o - - > piped.pdf 2> stderr.txt && kestrel -o a.pdf a.jpg
   [ -s piped.pdf ] && cmp -s <(inner piped.pdf) <(inner a.pdf) && qpdf --check piped.pdf >/dev/null 2>&1 &&
     [ ! -s stderr.txt ] && pass || fail "stdin/stdout: piped.pdf differs from a.pdf: $(cat stderr.txt)"
+  # Titled and labelled "standard input"; --help names both uses of "-".
+  [ "$(perl -0777 -ne 'print scalar(() = /\(\xFE\xFF\x00s\x00t\x00a\x00n\x00d\x00a\x00r\x00d\x00 \x00i\x00n\x00p\x00u\x00t\)/g)' piped.pdf)" = 2 ] &&
+    [ "$(kestrel --help | grep -cE '^  -( |o - ) ')" = 2 ] && pass || fail "stdin/stdout: title, label or --help"
   # The progress line: drawn and erased under a terminal, never in a pipe or with -q.
   script -qc "$program -r photos" /dev/null > tty.txt < /dev/null
   grep -q '1 of 7 images' tty.txt && [ "$(tail -c 1 tty.txt)" = $'\r' ] && pass || fail "progress: $(od -c tty.txt | head -3)"
