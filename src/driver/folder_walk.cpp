@@ -28,7 +28,7 @@ static int make_room(void** table, int32_t* capacity, int64_t needed, size_t siz
     return 1;
 }
 
-static int add_name(Listing* listing, const WCHAR* name) {
+int add_name(Listing* listing, const WCHAR* name) {
     int32_t length = 0;
     while (name[length] != 0) ++length;
     int32_t used = listing->units_used;
@@ -42,7 +42,7 @@ static int add_name(Listing* listing, const WCHAR* name) {
 }
 
 // Bottom-up merge sort of the starts by natural order of their names.
-static int sort_listing(Listing* listing) {
+int sort_listing(Listing* listing) {
     int32_t count = listing->count;
     int32_t* from = listing->starts;
     int32_t* to = static_cast<int32_t*>(malloc(static_cast<size_t>(count > 0 ? count : 1) * sizeof(int32_t)));
@@ -161,14 +161,14 @@ int next_in_folder_walk(FolderWalk* walk, Input* input) {
     return 0;
 }
 
+void release_listing(Listing* listing) {
+    free(listing->units);
+    free(listing->starts);
+    *listing = Listing{};
+}
+
 void end_folder_walk(FolderWalk* walk) {
-    free(walk->files.units);
-    free(walk->files.starts);
-    walk->files = Listing{};
-    for (Listing& listing : walk->folders) {
-        free(listing.units);
-        free(listing.starts);
-        listing = Listing{};
-    }
+    release_listing(&walk->files);
+    for (Listing& listing : walk->folders) release_listing(&listing);
     walk->depth = 0;
 }

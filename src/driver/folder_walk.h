@@ -21,6 +21,11 @@ struct Listing {
     int32_t start_capacity;
 };
 
+// Adds a name (0 when memory runs out); sorts the names in natural order.
+int add_name(Listing* listing, const WCHAR* name);
+int sort_listing(Listing* listing);
+void release_listing(Listing* listing);
+
 // Each level adds a separator and a name to a path of PATH_BUFFER_UNITS.
 constexpr int FOLDER_LEVELS = PATH_BUFFER_UNITS / 2;
 

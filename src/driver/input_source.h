@@ -21,6 +21,10 @@ struct InputSource {
     FolderWalk folders;              // -r: the folder being walked
     WCHAR held[PATH_BUFFER_UNITS];   // standard input's copy, while its image is converted
     int counting;                    // only counting: standard input is not read
+    // --sort: every name of the line and the list, each after a unit that
+    // says how it came (SORTED_ bits), served in natural order once sorted.
+    Listing sorted;
+    int sorted_ready;
 };
 
 struct Input {

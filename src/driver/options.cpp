@@ -26,6 +26,9 @@ const OptionSpec option_table[] = {
      "the names in FILE end in NUL, not newline"},
     {nullptr, "--output-dir", OPTION_PATH, 0, 0, offsetof(Settings, output_dir), "DIR",
      "write the PDFs below DIR, not beside the images"},
+    {nullptr, "--sort", OPTION_RUN_FLAG, 0, RUN_SORT, 0, nullptr,
+     "the images named (and in FILE) in natural order, as -r"
+     HELP_INDENT "takes a folder's (page2 before page10)"},
     {"-u", "--update", OPTION_RUN_FLAG, 0, RUN_UPDATE, 0, nullptr,
      "only the images whose PDF is missing or older"},
     {"-q", "--quiet", OPTION_RUN_FLAG, OPTION_POSIX_ONLY, RUN_QUIET, 0, nullptr,

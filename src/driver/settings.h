@@ -54,6 +54,7 @@ constexpr uint32_t RUN_RECURSIVE = 16u;  // a folder stands for the JPEGs in its
 constexpr uint32_t RUN_NULL = 32u;       // --files-from names end in NUL, not newline
 constexpr uint32_t RUN_UPDATE = 64u;     // only images whose PDF is missing or older
 constexpr uint32_t RUN_QUIET = 128u;     // no progress line
+constexpr uint32_t RUN_SORT = 256u;      // named images in natural order, not as given
 
 // -j: photos converted at once, at most.
 constexpr int MOST_JOBS = 64;

@@ -547,6 +547,12 @@ kestrel --files-from list.txt --output-dir=flat photos/b10/q.jfif 2> clash.txt
 labels=$(qpdf --json tree.pdf 2>/dev/null | python3 -c 'import json, sys
 print(" ".join(p["label"]["/P"][2:] for p in json.load(sys.stdin)["pages"]))')
 [ "$labels" = "${pages[*]}" ] && pass || fail "tree: -r -o pages '$labels', want '${pages[*]}'"
+# --sort: the names of the line and the list, shuffled, in natural order.
+printf 'photos/page10.jpg\nphotos/Page03.jpeg\n' > shuffled.txt
+kestrel --sort -o sorted.pdf photos/page2.JPG --files-from shuffled.txt photos/page1.jpe 2>> stderr.txt
+labels=$(qpdf --json sorted.pdf 2>/dev/null | python3 -c 'import json, sys
+print(" ".join(p["label"]["/P"][2:] for p in json.load(sys.stdin)["pages"]))')
+[ "$labels" = "page1.jpe page2.JPG Page03.jpeg page10.jpg" ] && pass || fail "--sort: pages '$labels'"
 [ "$(find out -type f | sort)" = "$(tr ' ' '\n' <<<"$outputs" | sort)" ] && pass || fail "tree: out/ has $(find out | sort)"
 [ -z "$(find photos -name '*.pdf')" ] && pass || fail "tree: PDFs written beside the photos"
 # flat/: page1 from the list, then q.jfif and q.jpg both as flat/q.pdf: the
