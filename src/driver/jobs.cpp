@@ -26,6 +26,8 @@ static DWORD WINAPI work(LPVOID parameter) {
     PdfWriter writer;
     EnterCriticalSection(&queue->lock);
     for (;;) {
+        // Jobs before the oldest are gone, their places taken by later ones.
+        if (queue->next_waiting < queue->oldest) queue->next_waiting = queue->oldest;
         while (queue->next_waiting < queue->next_new && job_at(queue, queue->next_waiting)->state != JOB_WAITING)
             ++queue->next_waiting;
         if (queue->next_waiting < queue->next_new) {
