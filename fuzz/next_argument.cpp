@@ -166,7 +166,7 @@ static void check_laid_out_page(const uint8_t* data, size_t size, Settings* layo
     PageLayout page;
     page_layout(&info, &layout->convert, &page);
     char content[PAGE_CONTENT_BYTES];
-    fuzz_require(page_content(&info, layout->convert.flags, &page, 0, content, PAGE_CONTENT_BYTES) > 0,
+    fuzz_require(page_content(&info, &layout->convert, &page, 0, content, PAGE_CONTENT_BYTES) > 0,
                  "the content stream fits its buffer");
     fuzz_require(std::strstr(content, "nan") == nullptr && std::strstr(content, "inf") == nullptr,
                  "the content stream holds numbers");

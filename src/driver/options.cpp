@@ -18,6 +18,9 @@ const OptionSpec option_table[] = {
      "print the path of each PDF written"},
     {nullptr, "--auto-orient", OPTION_CONVERT_FLAG, 0, CONVERT_AUTO_ORIENT, 0, nullptr,
      "turn each page as the photo's EXIF orientation says"},
+    {nullptr, "--rotate", OPTION_CHOICE, 0, 0, offsetof(Settings, convert.turn), "90|180|270",
+     "turn every page clockwise by that many degrees (after"
+     HELP_INDENT "--auto-orient), the JPEG unchanged"},
     {"-r", "--recursive", OPTION_RUN_FLAG, 0, RUN_RECURSIVE, 0, nullptr,
      "a folder stands for the JPEGs of its whole tree"},
     {nullptr, "--files-from", OPTION_PATH, 0, 0, offsetof(Settings, files_from), "FILE",

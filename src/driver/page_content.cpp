@@ -49,9 +49,9 @@ static int append_number(char* content, int* length, int capacity, double value)
     return append_text(content, length, capacity, text);
 }
 
-int page_content(const ImageInfo* info, uint32_t convert_flags, const PageLayout* layout,
+int page_content(const ImageInfo* info, const ConvertSettings* settings, const PageLayout* layout,
                  int image_index, char* content, int capacity) {
-    const uint32_t orientation = applied_orientation(info, convert_flags);
+    const uint32_t orientation = applied_orientation(info, settings);
     const int* signs = ORIENTATION_MATRIX[orientation];
     // The image as stored is the turned box's other way round after a quarter turn.
     const double image_width = orientation >= 5 ? layout->height : layout->width;

@@ -9,5 +9,5 @@
 
 // "q [x y w h re W n] a b c d e f cm /ImN Do Q" drawing image `image_index`;
 // its length, or 0 when it does not fit `capacity` bytes.
-int page_content(const ImageInfo* info, uint32_t convert_flags, const PageLayout* layout,
+int page_content(const ImageInfo* info, const ConvertSettings* settings, const PageLayout* layout,
                  int image_index, char* content, int capacity);

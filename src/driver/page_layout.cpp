@@ -5,9 +5,18 @@
 // it always did: the page is the picture, at 0 0.
 #include "driver/page_layout.h"
 
-uint32_t applied_orientation(const ImageInfo* info, uint32_t convert_flags) {
-    if (!(convert_flags & CONVERT_AUTO_ORIENT) || info->orientation > 8) return 0;
-    return info->orientation;
+// Each orientation as a mirror (left to right) and then a turn clockwise in
+// quarters, and back: a turn added to a photo's own is one orientation more.
+static const uint32_t MIRRORED[9] = {0, 0, 1, 0, 1, 1, 0, 1, 0};
+static const uint32_t QUARTERS[9] = {0, 0, 0, 2, 2, 3, 1, 1, 3};
+static const uint32_t ORIENTATION_OF[2][4] = {{1, 6, 3, 8}, {2, 7, 4, 5}};
+
+uint32_t applied_orientation(const ImageInfo* info, const ConvertSettings* settings) {
+    uint32_t own = info->orientation;
+    if (!(settings->flags & CONVERT_AUTO_ORIENT) || own > 8) own = 0;
+    const uint32_t turn = settings->turn & 3u;
+    if (turn == 0) return own;
+    return ORIENTATION_OF[MIRRORED[own]][(QUARTERS[own] + turn) & 3u];
 }
 
 // The picture's own size in points, turned.
@@ -19,7 +28,7 @@ static void own_size(const ImageInfo* info, const ConvertSettings* settings, dou
         across = info->width * 72.0 / settings->layout.dpi;
         down = info->height * 72.0 / settings->layout.dpi;
     }
-    const int quarter = applied_orientation(info, settings->flags) >= 5;
+    const int quarter = applied_orientation(info, settings) >= 5;
     *width = quarter ? down : across;
     *height = quarter ? across : down;
 }

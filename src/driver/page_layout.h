@@ -15,8 +15,9 @@ struct PageLayout {
     double clip_x, clip_y, clip_width, clip_height;
 };
 
-// The EXIF orientation the page applies: 0 for none (not asked, or not 1-8).
-uint32_t applied_orientation(const ImageInfo* info, uint32_t convert_flags);
+// The EXIF orientation the page applies: the photo's (--auto-orient), then
+// turned by --rotate; 0 for none (neither asked, or not 1-8 and no turn).
+uint32_t applied_orientation(const ImageInfo* info, const ConvertSettings* settings);
 // Without layout options the page is the picture's own size (width and
 // height swapped when the orientation turns it a quarter), all picture.
 void page_layout(const ImageInfo* info, const ConvertSettings* settings, PageLayout* layout);

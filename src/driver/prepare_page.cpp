@@ -44,7 +44,7 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
     page_layout(&prepared->jpeg.info, settings, &layout);
     prepared->page.width_pt = layout.page_width_pt;
     prepared->page.height_pt = layout.page_height_pt;
-    prepared->content_length = page_content(&prepared->jpeg.info, settings->flags, &layout, 0,
+    prepared->content_length = page_content(&prepared->jpeg.info, settings, &layout, 0,
                                             prepared->content, PAGE_CONTENT_BYTES);
     // A side the MediaBox would print as 0.00 makes readers show a blank Letter page.
     const char* refusal = layout.page_width_pt < 0.005 || layout.page_height_pt < 0.005

@@ -42,6 +42,7 @@ struct ConvertSettings {
     // --title, --author, --subject, --keywords; SOURCE_DATE_EPOCH.
     DocumentMetadata metadata;
     LayoutSettings layout;
+    uint32_t turn;  // --rotate: quarter turns clockwise after the EXIF orientation, 0 to 3
 };
 
 // Run flags.

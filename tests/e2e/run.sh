@@ -215,7 +215,8 @@ done
 mkdir "$work/layout" && cd "$work/layout" && cp "$inputs"/orient-1.jpg "$inputs"/orient-6.jpg .
 jpegtran -rotate 90 -perfect orient-1.jpg > portrait.jpg
 layout_render() {  # pdf page jpeg page-width page-height margin mode own-size options
-  local px py m ow oh room scale rmse
+  local px py m ow oh room scale rmse turn=()
+  [[ $9 =~ --rotate[=\ ]([0-9]+) ]] && turn=(-rotate "${BASH_REMATCH[1]}")
   read -r px py m ow oh < <(awk -v w=$4 -v h=$5 -v m=$6 -v own=$8 'BEGIN { s = 600 / (w > h ? w : h)
     split(own, o, "x"); printf "%d %d %d %d %d\n", w*s+0.5, h*s+0.5, m*s+0.5, o[1]*s+0.5, o[2]*s+0.5 }')
   room=$((px - 2 * m))x$((py - 2 * m))
@@ -223,7 +224,7 @@ layout_render() {  # pdf page jpeg page-width page-height margin mode own-size o
     shrink) scale=(-resize "${ow}x${oh}!" -resize "$room>") ;; esac
   pdftoppm -f $2 -l $2 -scale-to-x $px -scale-to-y $py -singlefile "$1" rendered >/dev/null 2>&1
   # Both blurred a little: a picture edge a pixel off is rounding, not a fault.
-  rmse=$(convert \( "$3" $([[ $9 == *--auto-orient* ]] && echo -auto-orient) "${scale[@]}" -background white \
+  rmse=$(convert \( "$3" $([[ $9 == *--auto-orient* ]] && echo -auto-orient) "${turn[@]}" "${scale[@]}" -background white \
     -gravity center -extent $room -bordercolor white -border $m \) rendered.ppm -blur 0x1.5 -metric RMSE \
     -compare -format '%[distortion]' info: 2>/dev/null)
   if [ -n "$rmse" ] && awk -v r="$rmse" 'BEGIN { exit !(r < 0.04) }'; then pass; else
@@ -256,6 +257,10 @@ into   0     |--page-size 10x12cm-landscape    |portrait.jpg=340.16x283.46
 into   18    |--page-size 4x6in --margin 0.25in|portrait.jpg=288x432 orient-1.jpg=432x288
 into   0     |--page-size 300x200pt            |portrait.jpg=200x300 orient-1.jpg=300x200
 own    14.17 |--margin 5mm --dpi 36            |orient-1.jpg=124.35x92.35 portrait.jpg=92.35x124.35
+own    0     |--rotate 90                      |orient-1.jpg=32x48 portrait.jpg=48x32
+own    0     |--rotate 180 --auto-orient       |orient-1.jpg=48x32 orient-6.jpg=32x48
+own    0     |-o book.pdf --rotate=270          |orient-1.jpg=32x48 orient-6.jpg=32x48
+into   0     |--rotate 270 --page-size A5      |orient-1.jpg=419.53x595.28 portrait.jpg=595.28x419.53
 CASES
 # A value that cannot be honoured: a usage error naming it (kestrel.exe: its
 # message box), nothing converted. Rows marked "both" run under Wine too.
@@ -281,6 +286,7 @@ posix;--margin 5,5mm;unknown unit (mm, cm, in or pt): 5,5mm
 both;-j 0;not a number of jobs from 1 to 64: 0
 posix;--jobs 65;not a number of jobs from 1 to 64: 65
 posix;--jobs=2x;not a number of jobs from 1 to 64: 2x
+both;--rotate 45;not one of 90|180|270: 45
 posix;--margin nanmm;not a length (a number, then mm, cm, in or pt): nanmm
 both;--margin 75mm --page-size A5;margin leaves no room on the page: A5
 both;--fit fill;option needs --page-size: --fit
