@@ -41,7 +41,6 @@ static void check_output(Settings* settings) {
 static void check_combinations(Settings* settings, int standard_inputs) {
     const int merging = settings->output[0] != 0;
     if (merging && settings->output_dir[0] != 0) note_usage_error(settings, "not with -o", WIDE("--output-dir"));
-    if (merging && (settings->flags & RUN_UPDATE)) note_usage_error(settings, "not with -o", WIDE("--update"));
     // Standard input's PDF would have no place beside it.
     if (standard_inputs > 0 && !merging) note_usage_error(settings, "standard input needs -o", WIDE("-"));
     if (standard_inputs + is_standard_stream(settings->files_from) > 1)

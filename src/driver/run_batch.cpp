@@ -302,6 +302,35 @@ static int output_among_inputs(Run* run) {
     return clashes;
 }
 
+// -u with -o: the document is up to date when it is there and no image of
+// it, and no profile named on the line, is newer. Standard input, or
+// standard output, never is.
+static int document_up_to_date(Run* run) {
+    const Settings* settings = run->settings;
+    if (!(settings->flags & RUN_UPDATE) || is_standard_stream(settings->output)) return 0;
+    OperandWalk walk = {settings->operands, (settings->flags & RUN_POSIX) != 0, 0};
+    WCHAR token[PATH_BUFFER_UNITS];
+    int too_long = 0;
+    while (next_operand(&walk, token, &too_long, nullptr) != nullptr)
+        if (!too_long && is_profile_argument(token) && !is_up_to_date(token, settings->output)) return 0;
+    InputSource source;
+    begin_inputs(&source, settings);
+    source.counting = 1;
+    Input input;
+    int current = 1;
+    while (current && next_input(&source, &input))
+        current = !input.too_long && !input.standard_input && is_up_to_date(input.path, settings->output);
+    end_inputs(&source);
+    return current;
+}
+
+// -v: the document left as it was, said as a PDF written is.
+static void note_up_to_date(Run* run) {
+    if (!(run->settings->flags & RUN_VERBOSE)) return;
+    if (write_console_line(GetStdHandle(STD_OUTPUT_HANDLE), "up to date: ", run->settings->output)) return;
+    fail(run, WIDE("standard output"), error_reason(GetLastError()));
+}
+
 // The document's own failure: why, as noted where it happened.
 static void fail_document(Run* run, const Failure* failure) {
     const WCHAR* output = is_standard_stream(run->settings->output) ? WIDE("standard output") : run->settings->output;
@@ -368,6 +397,7 @@ static void convert_inputs(Run* run) {
     FileIdentity existing;
     const char* refusal = merging && file_identity(run->settings->output, &existing) ? output_refusal(&existing) : nullptr;
     if (refusal != nullptr) return fail(run, run->settings->output, refusal);
+    if (merging && document_up_to_date(run)) return note_up_to_date(run);
     Failure failure = {};
     if (merging && !begin_merged_document(run->writer, run->settings->output, run->temporary_path,
                                           &run->settings->convert, &failure))

@@ -571,6 +571,17 @@ rm out/page2.pdf && touch -d '1 hour ago' $(find out -type f) && touch photos/b2
 touch -d '30 minutes ago' stamp && kestrel -r -u --output-dir out photos 2> stderr.txt
 [ "$(find out -newer stamp -type f | sort | tr '\n' ' ')" = "out/b2/c/z.pdf out/page2.pdf " ] && pass ||
   fail "update: converted $(find out -newer stamp -type f)"
+# -u with -o: the document stays while no photo is newer than it; a photo
+# touched rebuilds it.
+kestrel -o book-u.pdf photos/page1.jpe photos/page2.JPG 2> stderr.txt && touch -d '10 minutes ago' book-u.pdf
+kept=$(stat -c %Y book-u.pdf)
+kestrel $([ "$mode" = posix ] && echo -v) -u -o book-u.pdf photos/page1.jpe photos/page2.JPG > said.txt 2>> stderr.txt
+[ "$(stat -c %Y book-u.pdf)" = "$kept" ] && { [ "$mode" = wine ] || [ "$(cat said.txt)" = "up to date: book-u.pdf" ]; } &&
+  pass || fail "-u -o: book-u.pdf rewritten, or -v said '$(cat said.txt)'"
+touch photos/page2.JPG && kestrel -u -o book-u.pdf photos/page1.jpe photos/page2.JPG 2>> stderr.txt
+[ "$(stat -c %Y book-u.pdf)" -gt "$kept" ] && [ "$(pdfinfo book-u.pdf | sed -n 's/^Pages: *//p')" = 2 ] && [ ! -s stderr.txt ] &&
+  pass || fail "-u -o: not rebuilt after a photo was touched: $(cat stderr.txt)"
+touch -d '2001-01-01' photos/page2.JPG
 if [ "$mode" = posix ]; then
   # Names that look like options, in a newline list and a NUL list.
   cp "$inputs/rgb.jpg" ./-v.jpg && cp "$inputs/rgb.jpg" ./--help.jpg && cp "$inputs/rgb.jpg" $'new\nline.jpg'
