@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Jobs at once: kestrel -r over 5,000 small photos with -j 1 and -j 2 (and an
-# earlier build, when given, as it runs by default), then -o of 2,000 of them
-# against cat of the same files into one; alternating, ROUNDS rounds, in
+# earlier build, when given, as it runs by default), then -o of 2,000 of them,
+# with and without --outline, against cat of the same files into one; alternating, ROUNDS rounds, in
 # DIR (default: a tmpfs). The photos are the bench corpus's small class
 # (bench/make-corpus), hard links to one copy of each. Wall time and peak
 # memory (GNU time) per round, the medians and ratios at the end. Run by
@@ -39,6 +39,7 @@ measure() {  # label, command: one line "label wall-seconds kilobytes"
     measure j2 "'$program' -j 2 -r '$tree'"
     [ "$earlier" = - ] || measure earlier "'$earlier' -r '$tree'"
     measure book "'$program' --files-from '$tree.list' -o '$tree/book.pdf'"
+    measure outline "'$program' --outline --files-from '$tree.list' -o '$tree/book.pdf'"
     measure cat "tr '\n' '\0' < '$tree.list' | xargs -0 cat > '$tree/all.cat'"
   done
 } | tee "$tree.rounds"
@@ -49,4 +50,5 @@ awk '{ wall[$1] = wall[$1] " " $2; rss[$1] = rss[$1] " " $3 }
   END { for (k in wall) { w[k] = median(wall[k]); printf "%s: median %.3f s, peak %.1f MB\n", k, w[k], median(rss[k]) / 1024 }
     printf "j1 / j2: %.2f\n", w["j1"] / w["j2"]
     if ("earlier" in w) printf "j1 / earlier: %.3f\n", w["j1"] / w["earlier"]
-    printf "book / cat: %.2f\n", w["book"] / w["cat"] }' "$tree.rounds"
+    printf "book / cat: %.2f\n", w["book"] / w["cat"]
+    printf "book with --outline / cat: %.2f\n", w["outline"] / w["cat"] }' "$tree.rounds"

@@ -28,7 +28,7 @@ int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* te
     return 0;
 }
 
-int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label,
+int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label, const WCHAR* outline_path,
                      const ConvertSettings* settings, Failure* failure) {
     PreparedPage prepared;
     if (!prepare_page(input_path, settings, &prepared, failure)) return 0;
@@ -36,7 +36,7 @@ int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* la
     const MergedPage page = {&prepared.page,   prepared.content,
                              input_path,       &prepared.jpeg,
                              prepared.profile, prepared.embedded_profile == nullptr,
-                             prepared.creation_date};
+                             prepared.creation_date, (settings->flags & CONVERT_OUTLINE) ? outline_path : nullptr};
     const int added = pdf_add_merged_page(writer, &page);
     release_page(&prepared);
     if (added) return 1;

@@ -16,7 +16,9 @@ int begin_merged_document(PdfWriter* writer, const WCHAR* output_path, WCHAR* te
 // 1 when the image became the next page; 0 when it was left out and the
 // document goes on; -1 when the document failed with it. The page is
 // labelled `label`, or by its file name when that is null.
-int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label,
+// With --outline the page's entry goes where `outline_path` says
+// ("folder\name", the last part its title).
+int add_merged_image(PdfWriter* writer, const WCHAR* input_path, const WCHAR* label, const WCHAR* outline_path,
                      const ConvertSettings* settings, Failure* failure);
 // Finishes the document and moves it over output_path: 1 when written; 0
 // when it had no page, -1 when it failed (output_path untouched either way,

@@ -29,6 +29,9 @@ const OptionSpec option_table[] = {
      "the names in FILE end in NUL, not newline"},
     {nullptr, "--output-dir", OPTION_PATH, 0, 0, offsetof(Settings, output_dir), "DIR",
      "write the PDFs below DIR, not beside the images"},
+    {nullptr, "--outline", OPTION_CONVERT_FLAG, 0, CONVERT_OUTLINE, 0, nullptr,
+     "with -o, bookmarks: one per page by its file name,"
+     HELP_INDENT "with -r in entries for the folders on the way"},
     {nullptr, "--sort", OPTION_RUN_FLAG, 0, RUN_SORT, 0, nullptr,
      "the images named (and in FILE) in natural order, as -r"
      HELP_INDENT "takes a folder's (page2 before page10)"},

@@ -47,6 +47,7 @@ static void check_combinations(Settings* settings, int standard_inputs) {
         note_usage_error(settings, "standard input read twice", WIDE("-"));
     if ((settings->flags & RUN_NULL) && settings->files_from[0] == 0)
         note_usage_error(settings, "needs --files-from", WIDE("--null"));
+    if ((settings->convert.flags & CONVERT_OUTLINE) && !merging) note_usage_error(settings, "needs -o", WIDE("--outline"));
     // A file where the PDFs' folder should be would fail every image alike.
     const DWORD attributes = settings->output_dir[0] != 0 ? GetFileAttributesW(settings->output_dir) : 0;
     if (attributes != INVALID_FILE_ATTRIBUTES && settings->output_dir[0] != 0 &&

@@ -348,7 +348,9 @@ static int add_to_document(Run* run, const Input* input) {
     const int32_t unended = pdf_unended_images(run->writer);
     // Standard input's copy has a name of its own making: the page says where it came from.
     const WCHAR* label = input->standard_input ? WIDE("standard input") : nullptr;
-    const int added = add_merged_image(run->writer, input->path, label, &run->settings->convert, &failure);
+    // The outline nests a page in the folders a walk went through to it.
+    const WCHAR* outline_path = label != nullptr ? label : input->path + input->relative;
+    const int added = add_merged_image(run->writer, input->path, label, outline_path, &run->settings->convert, &failure);
     if (added > 0 && run->first_label[0] == 0) {
         if (label != nullptr)
             copy_text(run->first_label, label, PAGE_LABEL_UNITS);

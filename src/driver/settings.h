@@ -13,6 +13,7 @@
 constexpr uint32_t CONVERT_AUTO_ORIENT = 1u;  // pages turned as the photos' EXIF orientation says
 constexpr uint32_t CONVERT_PDFA = 2u;         // PDF/A-1b documents; images it cannot carry refused
 constexpr uint32_t CONVERT_EXIF_DATE = 4u;    // the creation date from the photo's EXIF
+constexpr uint32_t CONVERT_OUTLINE = 8u;      // -o: an outline entry per page, in its folders
 
 // The profile slots, by component count.
 enum ProfileSlot { GRAY_SLOT, RGB_SLOT, CMYK_SLOT, PROFILE_SLOTS };

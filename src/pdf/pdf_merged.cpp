@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "pdf/pdf_image.h"
+#include "pdf/pdf_outline.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
 
@@ -44,6 +45,8 @@ struct MergedDocument {
     int32_t first_profile;  // the first page's, -1 for none
     int same_profile;
     WCHAR subject[ICC_DESCRIPTION_UNITS];
+    PdfOutline* outline;  // while pages come with an outline path
+    int32_t outline_root;
 };
 
 static void release_tables(PdfWriter* writer) {
@@ -52,6 +55,7 @@ static void release_tables(PdfWriter* writer) {
     for (int32_t i = 0; i < merged->profile_count; i++) free(merged->profiles[i].copy);
     free(merged->page_objects);
     free(merged->profiles);
+    pdf_free_outline(&merged->outline);
     free(merged);
     writer->merged = nullptr;
 }
@@ -230,7 +234,9 @@ int pdf_add_merged_page(PdfWriter* writer, const MergedPage* added) {
     pdf_write_stream_object(writer, "<< /Length %ld >>", added->content, static_cast<int32_t>(strlen(added->content)));
     if (!writer->ok) return 0;
     merged->page_objects[merged->page_count++] = page_object;
-    return 1;
+    if (added->outline_path != nullptr && !pdf_outline_page(writer, &merged->outline, page_object, added->outline_path))
+        writer->ok = 0;
+    return writer->ok;
 }
 
 // The catalog with a label for every page, each a piece of its own.
@@ -244,6 +250,7 @@ static void write_catalog(PdfWriter* writer) {
         pdf_printf(writer, "%d %d 0 R\r", i, merged->page_objects[i] - 1);
     pdf_printf(writer, "]\r>>\r");
     if (writer->metadata_object != 0) pdf_printf(writer, "/Metadata %d 0 R\r", writer->metadata_object);
+    if (merged->outline_root != 0) pdf_printf(writer, "/Outlines %d 0 R\r/PageMode /UseOutlines\r", merged->outline_root);
     pdf_printf(writer, ">>");
     pdf_end_reserved_object(writer);
 }
@@ -261,6 +268,7 @@ int pdf_end_merged(PdfWriter* writer, const WCHAR* title) {
     MergedDocument* merged = writer->merged;
     if (merged == nullptr || merged->page_count == 0) writer->ok = 0;
     if (writer->ok) {
+        merged->outline_root = pdf_end_outline(writer, &merged->outline);
         write_page_tree(writer);
         // The information dictionary comes next, and an archive's XMP packet after it.
         writer->info_object = writer->next_object;

@@ -25,7 +25,8 @@ int pdf_begin_merged_on(PdfWriter* writer, HANDLE file, const DocumentChoices* c
 // are told apart by their bytes (a hash and the size), and a `shared_profile`
 // (alive until the document ends) by its address too, so it is hashed only
 // once. The first page's creation date (a PDF date, or empty) is the
-// document's.
+// document's. With an outline path the page gets an entry in the document's
+// outline, nested in entries for the folders the path names.
 struct MergedPage {
     const PageSpec* page;
     const char* content;
@@ -34,6 +35,7 @@ struct MergedPage {
     const IccProfile* profile;
     int shared_profile;
     const char* creation_date;
+    const WCHAR* outline_path;  // its entry in the outline, "folder\name"; null: none
 };
 // 1 when the page was added; 0 when it was not, with nothing written (the
 // writer stays ok) or with the document failed (the writer is not ok).

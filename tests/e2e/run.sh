@@ -286,6 +286,7 @@ posix;--margin 5,5mm;unknown unit (mm, cm, in or pt): 5,5mm
 both;-j 0;not a number of jobs from 1 to 64: 0
 posix;--jobs 65;not a number of jobs from 1 to 64: 65
 posix;--jobs=2x;not a number of jobs from 1 to 64: 2x
+posix;--outline;needs -o: --outline
 both;--rotate 45;not one of 90|180|270: 45
 posix;--margin nanmm;not a length (a number, then mm, cm, in or pt): nanmm
 both;--margin 75mm --page-size A5;margin leaves no room on the page: A5
@@ -553,6 +554,15 @@ kestrel --files-from list.txt --output-dir=flat photos/b10/q.jfif 2> clash.txt
 labels=$(qpdf --json tree.pdf 2>/dev/null | python3 -c 'import json, sys
 print(" ".join(p["label"]["/P"][2:] for p in json.load(sys.stdin)["pages"]))')
 [ "$labels" = "${pages[*]}" ] && pass || fail "tree: -r -o pages '$labels', want '${pages[*]}'"
+# --outline: an entry per page in entries for its folders, in page order,
+# each opening its page (a folder its first); counts and links as qpdf reads them.
+kestrel -r --outline -o outlined.pdf photos 2>> stderr.txt
+outline=$(qpdf --json outlined.pdf 2>/dev/null | python3 -c 'import json, sys
+def show(items):
+    return " ".join(i["title"] + "@" + str(i["destpageposfrom1"]) + ("[" + show(i["kids"]) + "]" if i["kids"] else "") for i in items)
+print(show(json.load(sys.stdin)["outlines"]))')
+[ "$outline" = "page1.jpe@1 page2.JPG@2 Page03.jpeg@3 page10.jpg@4 b2@5[q.jpg@5 c@6[z.jpg@6]] b10@7[q.jfif@7]" ] &&
+  qpdf --check outlined.pdf >/dev/null 2>&1 && pass || fail "--outline: '$outline'"
 # --sort: the names of the line and the list, shuffled, in natural order.
 printf 'photos/page10.jpg\nphotos/Page03.jpeg\n' > shuffled.txt
 kestrel --sort -o sorted.pdf photos/page2.JPG --files-from shuffled.txt photos/page1.jpe 2>> stderr.txt

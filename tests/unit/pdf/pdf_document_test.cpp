@@ -365,7 +365,7 @@ TEST_F(DocumentTest, ManyPagesStoreEachProfileOnce) {
             const WCHAR* image_path = (*letter == '!' ? bad : good).c_str();
             OpenJpeg jpeg;
             const MergedPage added_page = {&photo, "q 8.00 0 0 8.00 0 0 cm /Im0 Do Q", image_path, &jpeg,
-                                           chosen, *letter != 'a', ""};
+                                           chosen, *letter != 'a', "", nullptr};
             int added = open_jpeg(image_path, &jpeg, nullptr, nullptr) && pdf_add_merged_page(&writer, &added_page);
             close_jpeg(&jpeg);
             EXPECT_EQ(added, *letter == '!' ? 0 : 1);
@@ -444,7 +444,7 @@ TEST_F(DocumentTest, TwoWritersInterleavedWriteWhatEachWritesAlone) {
     PageSpec photo = page(8, 8, "p.jpg");
     OpenJpeg jpeg;
     ASSERT_TRUE(open_jpeg(photo_path.c_str(), &jpeg, nullptr, nullptr));
-    const MergedPage book_page = {&photo, "q Q", photo_path.c_str(), &jpeg, nullptr, 1, "D:20190630140509"};
+    const MergedPage book_page = {&photo, "q Q", photo_path.c_str(), &jpeg, nullptr, 1, "D:20190630140509", nullptr};
     PdfWriter book = {};
     const DocumentChoices book_choices = {&metadata, 0, ""};
     // Book steps: 0 begins it, 1 to 3 add its pages, 4 ends it. Interleaved,
