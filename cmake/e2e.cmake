@@ -49,6 +49,12 @@ if(WIN32)
 else()
   add_test(NAME install_posix
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh posix ${CMAKE_BINARY_DIR})
+  # scripts/demo in a fresh clone builds the program once more: only where
+  # the source is a clone, and beside no other test (it takes both cores).
+  if(EXISTS ${CMAKE_SOURCE_DIR}/.git AND NOT CMAKE_CXX_FLAGS MATCHES "sanitize")
+    add_test(NAME first_minutes_posix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh demo ${CMAKE_SOURCE_DIR})
+    set_tests_properties(first_minutes_posix PROPERTIES RUN_SERIAL TRUE)
+  endif()
   # The .deb installed on this machine and removed again: root or sudo, else skipped.
   if(TARGET package_deb)
     add_test(NAME package_deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/package.sh deb ${KESTREL_DEB})

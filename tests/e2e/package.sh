@@ -5,6 +5,7 @@
 #   package.sh posix BUILD_DIR                            (cmake --install, then the bin/ symlink)
 #   package.sh setup BUILD/kestrel-1.0.0.1-setup.exe     (silent install and uninstall under Wine)
 #   package.sh deb BUILD/kestrel_1.0.0.1_amd64.deb       (lintian, apt-get install and remove; root)
+#   package.sh demo SOURCE_DIR                            (a clone's scripts/demo, then the install it prints)
 set -uo pipefail
 mode=$1
 target=$(realpath -m "$2")
@@ -25,6 +26,26 @@ check_defaults() {
     rm -f "$pdf"
   done
 }
+
+# A new user's first minutes: a fresh clone, scripts/demo, the install
+# command it prints (into a home of the test's own), then the program and
+# its manual page from where they were installed.
+if [ "$mode" = demo ]; then
+  git clone -q "$target" "$work/clone" || fail "git clone $target"
+  export HOME=$work/home && mkdir -p "$HOME"
+  (cd "$work/clone" && scripts/demo) > "$work/demo.txt" 2>&1 || fail "scripts/demo: $(tail -5 "$work/demo.txt")"
+  install=$(grep -E '^  cmake --install ' "$work/demo.txt" | sed 's/^ *//')
+  [ -n "$install" ] && (cd "$work" && eval "$install") > /dev/null 2>&1 && pass || fail "the printed install '$install' failed"
+  [ "$("$HOME/.local/bin/kestrel" --version 2>&1)" = "kestrel 1.0.0.1" ] && pass || fail "installed kestrel --version"
+  if command -v man > /dev/null; then
+    MANPATH=$HOME/.local/share/man man kestrel 2>/dev/null | grep -q -- 'outline' && pass || fail "man kestrel from ~/.local"
+  else
+    zcat "$HOME/.local/share/man/man1/kestrel.1.gz" | grep -q -- 'outline' && pass || fail "no manual page in ~/.local"
+  fi
+  echo "$checks passed, $failures failed"
+  [ "$failures" -eq 0 ]
+  exit
+fi
 
 mkdir -p "$work/photos" &&
   cp "$here/inputs/gray.jpg" "$here/inputs/rgb.jpg" "$here/inputs/cmyk.jpg" "$here/inputs/orient-6.jpg" "$work/photos/"
