@@ -15,10 +15,16 @@ static void convert_job(JobQueue* queue, Job* job, PdfWriter* writer) {
     job->written = write_image_document(writer, job->input.path, job->output_path, queue->settings,
                                         job->temporary_path, &job->failure);
     job->unended = pdf_unended_images(writer);
-    if (job->written && job->new_name && move_to_new_name(job->temporary_path, job->output_path)) {
-        job->written = 0, job->moved = 1;
-        job->identified = file_identity(job->output_path, &job->identity);
-    }
+    if (!job->written || !job->new_name) return;
+    FileIdentity before = {};
+    const int known = file_identity(job->temporary_path, &before);
+    if (!move_to_new_name(job->temporary_path, job->output_path)) return;
+    job->written = 0, job->moved = 1;
+    // Once moved, the run may already have put another PDF of that name in
+    // its place: the file's index tells (its other times change with the move).
+    job->identified = known && file_identity(job->output_path, &job->identity) &&
+                      job->identity.volume == before.volume && job->identity.index == before.index;
+    if (!job->identified) job->identity = before;
 }
 
 static DWORD WINAPI work(LPVOID parameter) {

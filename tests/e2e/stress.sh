@@ -62,7 +62,7 @@ grep -q "already written by this run" one.err && grep -q "missing0.jpg" one.err 
 for r in $(seq 1 "$runs"); do
   convert_all 8 "$r"
   for f in out err status sums; do
-    cmp -s $f one.$f && pass || fail "-j 8, run $r: $f differs from -j 1's: $(diff one.$f $f | head -3)"
+    cmp -s $f one.$f && pass || fail "-j 8, run $r: $f differs from -j 1's: $(diff one.$f $f | head -4 | tr '\n' ' ')"
   done
 done
 # -u over 100 photos whose first 89 PDFs are up to date: two workers wake
