@@ -7,6 +7,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/win32.h"
+
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 static long long days_from_civil(long long year, int month, int day) {
     year -= month <= 2 ? 1 : 0;
@@ -23,13 +25,27 @@ static long long seconds_of(const struct tm* t) {
            t->tm_min * 60LL + t->tm_sec;
 }
 
-// The thread's own conversions: localtime and gmtime share one buffer.
+// One conversion at a time: the zone is read again each time (it may have
+// changed since the last document), into the C library's shared state.
+static CRITICAL_SECTION* clock_lock(void) {
+    static CRITICAL_SECTION section;
+    static const int ready = (InitializeCriticalSection(&section), 1);
+    (void)ready;
+    return &section;
+}
+
+// The thread's own results: localtime and gmtime would share one buffer.
 static int convert_clock(time_t now, struct tm* local, struct tm* utc) {
+    EnterCriticalSection(clock_lock());
 #ifdef _WIN32
-    return localtime_s(local, &now) == 0 && gmtime_s(utc, &now) == 0;
+    _tzset();
+    const int converted = localtime_s(local, &now) == 0 && gmtime_s(utc, &now) == 0;
 #else
-    return localtime_r(&now, local) != nullptr && gmtime_r(&now, utc) != nullptr;
+    tzset();
+    const int converted = localtime_r(&now, local) != nullptr && gmtime_r(&now, utc) != nullptr;
 #endif
+    LeaveCriticalSection(clock_lock());
+    return converted;
 }
 
 void pdf_format_date(char* out, size_t capacity, time_t now) {
@@ -44,12 +60,6 @@ void pdf_format_date(char* out, size_t capacity, time_t now) {
         snprintf(out, capacity, "%s", last_text);
         return;
     }
-    // The zone may have changed since the last document; pick it up again.
-#ifdef _WIN32
-    _tzset();
-#else
-    tzset();
-#endif
     // The epoch in UTC where the clock cannot be converted.
     struct tm local = {};
     local.tm_year = 70;
