@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "driver/convert_image.h"
+#include "platform/path.h"
 
 static Job* job_at(JobQueue* queue, int64_t number) {
     return &queue->jobs[number % queue->capacity];
@@ -105,6 +106,12 @@ Job* oldest_done(JobQueue* queue, int wait) {
     const int done = job->state == JOB_DONE;
     LeaveCriticalSection(&queue->lock);
     return done ? job : nullptr;
+}
+
+int output_wanted(const JobQueue* queue, const WCHAR* output_path) {
+    for (int64_t number = queue->oldest; number < queue->next_new; ++number)
+        if (same_text_ignoring_ascii_case(queue->jobs[number % queue->capacity].output_path, output_path)) return 1;
+    return 0;
 }
 
 void release_oldest(JobQueue* queue) {

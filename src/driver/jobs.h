@@ -58,6 +58,9 @@ void hand_over(JobQueue* queue, Job* job);
 // The oldest job not yet taken back once it is done, or null: none is left,
 // or (without `wait`) it is not done yet.
 Job* oldest_done(JobQueue* queue, int wait);
+// 1 when a job handed over and not yet taken back writes `output_path`
+// (compared as Windows names are, letter case aside).
+int output_wanted(const JobQueue* queue, const WCHAR* output_path);
 // The oldest job taken back; its place is free.
 void release_oldest(JobQueue* queue);
 // Waits for the workers to finish and stop; every job must have been taken back.

@@ -240,17 +240,6 @@ static void convert_alone(Run* run, const Input* input) {
     finish_alone(run, &job);
 }
 
-// A job still out wants the same PDF name (a photo named twice, or as .jpg
-// and .jpeg): only the first may move its PDF in by itself, so that the run
-// decides the others in order, as one job at a time would.
-static int named_before(JobQueue* queue, const Job* job) {
-    for (int64_t number = queue->oldest; number < queue->next_new; ++number) {
-        const Job* earlier = &queue->jobs[number % queue->capacity];
-        if (same_text_ignoring_ascii_case(earlier->output_path, job->output_path)) return 1;
-    }
-    return 0;
-}
-
 static void take_back(Run* run, JobQueue* queue, Job* job) {
     finish_alone(run, job);
     note_progress(&run->progress, job->input.path);
@@ -277,7 +266,10 @@ static void convert_with_workers(Run* run, InputSource* source, Input* input, in
         else if (!next_input(source, &job->input))
             break;
         plan_alone(run, job, 1);
-        if (job->new_name && named_before(&queue, job)) job->new_name = 0;
+        // Of jobs that want one PDF name (a photo named twice, or as .jpg and
+        // .jpeg) only the first may move its PDF in by itself: the run decides
+        // the others in order, as one job at a time would.
+        if (job->new_name && output_wanted(&queue, job->output_path)) job->new_name = 0;
         const int stdin_held = job->input.standard_input;
         hand_over(&queue, job);
         // Standard input's copy goes with the next input: its job ends first.

@@ -185,16 +185,6 @@ static int read_app1(ScanState* scan) {
     return 1;
 }
 
-// A move relative to where the file stands, in 64 bits; the position it
-// reaches, or -1 (also for a position whose low half reads as the failure
-// value: a header that far into a file is no photo's).
-static int64_t move_far(HANDLE file, int64_t distance) {
-    LONG high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
-    DWORD low = SetFilePointer(file, static_cast<LONG>(static_cast<uint64_t>(distance) & 0xFFFFFFFFu), &high,
-                               FILE_CURRENT);
-    if (low == INVALID_SET_FILE_POINTER) return -1;
-    return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low);
-}
 
 // APP2; 16 bytes from the length field:
 //   0-1 length, 2-13 "ICC_PROFILE\0", 14 chunk number (from 1), 15 chunk count.
@@ -205,7 +195,7 @@ static int read_app2(ScanState* scan) {
     const int64_t length = read_u16(field);
     if (scan->profile != nullptr && memcmp(field + 2, "ICC_PROFILE", 12) == 0) {
         const int sequence = field[14];
-        const int64_t at = move_far(scan->file, 0);
+        const int64_t at = move_file_position(scan->file, 0);
         if (length < 16 || sequence == 0 || scan->chunk_bytes[sequence] != 0 || at < 0) {
             scan->chunks_broken = 1;
         } else {
@@ -275,7 +265,7 @@ static int walk_markers(ScanState* scan) {
             code = next;
         }
         if (code == 0xDA) {
-            const int64_t at = move_far(scan->file, 0);
+            const int64_t at = move_file_position(scan->file, 0);
             scan->scan_at = at > 0 ? static_cast<uint64_t>(at) : 0;
             return WALK_AT_SCAN;
         }
@@ -347,9 +337,9 @@ static const char* unshowable(const ScanState* scan) {
 // What a file with no start-of-image marker is, by its first bytes.
 static const char* not_jpeg_reason(HANDLE file) {
     unsigned char head[12] = {};
-    const int64_t at = move_far(file, 0);
+    const int64_t at = move_file_position(file, 0);
     DWORD got = 0;
-    if (at < 0 || move_far(file, -at) != 0 || !ReadFile(file, head, sizeof head, &got, nullptr))
+    if (at < 0 || move_file_position(file, -at) != 0 || !ReadFile(file, head, sizeof head, &got, nullptr))
         return "not a JPEG file";
     if (got == 0) return "empty file";
     static const struct { const char* magic; uint32_t at, length; const char* reason; } kinds[] = {

@@ -147,16 +147,16 @@ int delete_file(const WCHAR* path) {
     return ansi_path != nullptr && DeleteFileA(ansi_path) ? 1 : 0;
 }
 
+int64_t move_file_position(HANDLE file, int64_t distance) {
+    LONG high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
+    DWORD low = SetFilePointer(file, static_cast<LONG>(static_cast<uint64_t>(distance) & 0xFFFFFFFFu), &high,
+                               FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER) return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low);
+}
+
 // Told relative to where the file stands: the one move every platform has.
 int set_file_position(HANDLE file, uint64_t at) {
-    LONG high = 0;
-    const DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
-    if (low == INVALID_SET_FILE_POINTER) return 0;
-    const int64_t here = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | low);
-    const int64_t distance = static_cast<int64_t>(at) - here;
-    high = static_cast<LONG>(static_cast<uint64_t>(distance) >> 32);
-    const DWORD reached =
-        SetFilePointer(file, static_cast<LONG>(static_cast<uint64_t>(distance) & 0xFFFFFFFFu), &high, FILE_CURRENT);
-    return reached != INVALID_SET_FILE_POINTER &&
-           ((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | reached) == at;
+    const int64_t here = move_file_position(file, 0);
+    return here >= 0 && move_file_position(file, static_cast<int64_t>(at) - here) == static_cast<int64_t>(at);
 }

@@ -42,6 +42,10 @@ struct FileIdentity {
 int file_identity(const WCHAR* path, FileIdentity* identity);
 // The same of a file already open (a link followed); 0 when it cannot be asked.
 int handle_identity(HANDLE file, FileIdentity* identity);
+// A move relative to where the file stands, in 64 bits; the position it
+// reaches, or -1 (also for a position whose low half reads as the failure
+// value: a header that far into a file is no photo's).
+int64_t move_file_position(HANDLE file, int64_t distance);
 // Moves the file's position to `at` bytes from its start; 0 when it cannot.
 int set_file_position(HANDLE file, uint64_t at);
 // Moves `from` over `to`, replacing it in one step; 0 when it failed.
