@@ -1,4 +1,4 @@
-# Micro-benchmarks (bench/*.cpp, Google Benchmark): part of the Linux build
+# Micro-benchmarks (bench/micro.cpp, Google Benchmark): part of the Linux build
 # whenever the library is installed; scripts/bench --micro runs them.
 if(WIN32)
   return()
@@ -9,10 +9,6 @@ if(NOT benchmark_FOUND)
   return()
 endif()
 
-file(GLOB kestrel_bench_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
-if(NOT kestrel_bench_sources)
-  return()
-endif()
-add_executable(kestrel_bench ${kestrel_bench_sources})
+add_executable(kestrel_bench ${CMAKE_SOURCE_DIR}/bench/micro.cpp)
 target_link_libraries(kestrel_bench PRIVATE kestrel_driver benchmark::benchmark)
 target_compile_definitions(kestrel_bench PRIVATE KESTREL_DATA_DIR="${CMAKE_SOURCE_DIR}/data")

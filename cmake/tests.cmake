@@ -25,26 +25,26 @@ target_include_directories(kestrel_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests
 target_compile_definitions(kestrel_test_support PUBLIC
   KESTREL_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
 
-function(kestrel_unit_test name dir)
-  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/${dir}/*.cpp)
-  if(NOT srcs)
-    return()
-  endif()
-  add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE kestrel_test_support ${ARGN})
+# kestrel_unit_test(NAME DIR LIBRARY SOURCE...): the sources in tests/unit/DIR.
+function(kestrel_unit_test name dir library)
+  list(TRANSFORM ARGN PREPEND ${CMAKE_SOURCE_DIR}/tests/unit/${dir}/)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE kestrel_test_support ${library})
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
 if(NOT WIN32)
-  kestrel_unit_test(posix_tests posix kestrel_posix)
+  kestrel_unit_test(posix_tests posix kestrel_posix posix_files_test.cpp posix_text_test.cpp)
 endif()
-kestrel_unit_test(platform_tests platform kestrel_platform)
-kestrel_unit_test(icc_tests icc kestrel_icc)
-kestrel_unit_test(jpeg_tests jpeg kestrel_jpeg)
-kestrel_unit_test(pdf_tests pdf kestrel_pdf)
-kestrel_unit_test(driver_tests driver kestrel_driver)
+kestrel_unit_test(platform_tests platform kestrel_platform files_test.cpp path_test.cpp)
+kestrel_unit_test(icc_tests icc kestrel_icc icc_test.cpp)
+kestrel_unit_test(jpeg_tests jpeg kestrel_jpeg scan_jpeg_test.cpp)
+kestrel_unit_test(pdf_tests pdf kestrel_pdf
+  pdf_writer_test.cpp pdf_document_test.cpp pdf_image_test.cpp pdf_test_support.cpp)
+kestrel_unit_test(driver_tests driver kestrel_driver
+  next_argument_test.cpp natural_order_test.cpp output_path_test.cpp convert_image_test.cpp)
 
-include(${CMAKE_SOURCE_DIR}/cmake/e2e.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/cmake/e2e.cmake)
 
 # On Windows LoadString reads the test program's own resources: link the
 # generated string table in (an object library keeps -W flags off windres).

@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "driver/layout_values.h"
-#include "driver/next_argument.h"
-#include "driver/options.h"
-#include "driver/output_path.h"
-#include "driver/page_content.h"
-#include "driver/prepare_page.h"
+#include "driver/cli/layout_values.h"
+#include "driver/cli/next_argument.h"
+#include "driver/cli/options.h"
+#include "driver/outputs/output_path.h"
+#include "driver/page/page_content.h"
+#include "driver/page/prepare_page.h"
 #include "pdf/pdf_metadata.h"
 #include "platform/path.h"
 #include "fuzz_input.h"

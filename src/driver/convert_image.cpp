@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "driver/archive_rules.h"
-#include "driver/prepare_page.h"
-#include "driver/temporary_document.h"
+#include "driver/page/archive_rules.h"
+#include "driver/page/prepare_page.h"
+#include "driver/outputs/temporary_document.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_image.h"
 #include "platform/files.h"

@@ -1,7 +1,7 @@
 // One JPEG file to one single-page PDF.
 #pragma once
 
-#include "driver/settings.h"
+#include "driver/cli/settings.h"
 #include "pdf/pdf_writer.h"
 #include "platform/failure.h"
 #include "platform/win32.h"

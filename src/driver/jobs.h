@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "driver/input_source.h"
-#include "driver/settings.h"
+#include "driver/inputs/input_source.h"
+#include "driver/cli/settings.h"
 #include "platform/failure.h"
 #include "platform/files.h"
 #include "platform/win32.h"

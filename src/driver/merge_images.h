@@ -2,7 +2,7 @@
 // replaces it only once the document is complete.
 #pragma once
 
-#include "driver/settings.h"
+#include "driver/cli/settings.h"
 #include "pdf/pdf_writer.h"
 #include "platform/failure.h"
 #include "platform/win32.h"

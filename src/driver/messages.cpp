@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/options.h"
+#include "driver/cli/options.h"
 
 // NAME, then ": " and the reason when there is one, cut to fit.
 static void compose(WCHAR* text, const WCHAR* name, const char* reason) {

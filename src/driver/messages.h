@@ -3,7 +3,7 @@
 // and usage-error texts on its standard handles.
 #pragma once
 
-#include "driver/settings.h"
+#include "driver/cli/settings.h"
 #include "platform/win32.h"
 
 // Failures a run with folders or lists keeps for its one box at the end.

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "driver/input_source.h"
+#include "driver/inputs/input_source.h"
 
 constexpr uint64_t REDRAW_MS = 100;
 

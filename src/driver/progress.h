@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "driver/settings.h"
+#include "driver/cli/settings.h"
 #include "platform/win32.h"
 
 struct Progress {

@@ -1,7 +1,7 @@
 // The order -r takes a folder's names in.
 #include <gtest/gtest.h>
 
-#include "driver/natural_order.h"
+#include "driver/inputs/natural_order.h"
 #include "support.h"
 
 namespace {

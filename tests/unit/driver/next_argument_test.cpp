@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/next_argument.h"
+#include "driver/cli/next_argument.h"
 #include "support.h"
 
 namespace {

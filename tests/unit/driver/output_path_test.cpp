@@ -1,9 +1,9 @@
 // The names a run writes under.
 #include <gtest/gtest.h>
 
-#include "driver/next_argument.h"
-#include "driver/output_path.h"
-#include "driver/written_outputs.h"
+#include "driver/cli/next_argument.h"
+#include "driver/outputs/output_path.h"
+#include "driver/outputs/written_outputs.h"
 #include "support.h"
 
 namespace {
