@@ -13,6 +13,7 @@
 #include "driver/cli/layout_values.h"
 #include "driver/cli/next_argument.h"
 #include "driver/cli/options.h"
+#include "driver/cli/read_settings.h"
 #include "driver/outputs/output_path.h"
 #include "driver/page/page_content.h"
 #include "driver/page/prepare_page.h"

@@ -5,20 +5,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "pdf/pdf_metadata.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
 
 static int32_t font_object_count(uint32_t font_flags) {
     return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 3 : 0);
-}
-
-// One /Font entry per font, not per font object.
-static int32_t font_count(uint32_t font_flags) {
-    return ((font_flags & FONT_LATIN) ? 1 : 0) + ((font_flags & FONT_JAPANESE) ? 1 : 0);
-}
-
-static const PageSpec* page_of(const DocumentSpec* document, int32_t i) {
-    return document->shared_page ? &document->pages[0] : &document->pages[i];
 }
 
 int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document) {
@@ -54,23 +46,10 @@ int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document) {
 }
 
 void pdf_write_catalog(PdfWriter* writer, const DocumentSpec* document) {
+    const CatalogSpec catalog = {writer->pages_object, writer->first_page_object, document->page_count,
+                                 document->pages, document->shared_page, nullptr, 0};
     pdf_begin_object(writer);
-    pdf_printf(writer, "<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
-               "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r",
-               writer->pages_object, writer->first_page_object);
-    pdf_printf(writer, "/PageLabels << /Nums [\r");
-    for (int32_t i = 0; i < document->page_count; i++) {
-        // The record's label need not be terminated; never read past it.
-        WCHAR label[PAGE_LABEL_UNITS];
-        memcpy(label, page_of(document, i)->label, sizeof label);
-        label[PAGE_LABEL_UNITS - 1] = 0;
-        pdf_printf(writer, "%d << /P (", i);
-        pdf_write_text(writer, label);
-        pdf_printf(writer, ") >>\r");
-    }
-    pdf_printf(writer, "]\r>>\r");
-    if (writer->metadata_object != 0) pdf_printf(writer, "/Metadata %d 0 R\r", writer->metadata_object);
-    pdf_printf(writer, ">>");
+    pdf_write_catalog_dictionary(writer, &catalog);
     pdf_end_object(writer);
 }
 
@@ -106,60 +85,24 @@ void pdf_write_fonts(PdfWriter* writer, uint32_t font_flags) {
     }
 }
 
-const char* pdf_default_space_name(int components) {
-    if (components == 1) return "Gray";
-    if (components == 4) return "CMYK";
-    return "RGB";
-}
-
-// The profile's own size field, but never more bytes than the block holds:
-// a header that claims more would have the writer read past the profile.
-int32_t pdf_profile_stream_length(const IccProfile* profile) {
-    uint32_t size = icc_profile_size(profile);
-    if (size > profile->held) size = profile->held;
-    if (size > static_cast<uint32_t>(INT32_MAX)) size = static_cast<uint32_t>(INT32_MAX);
-    return static_cast<int32_t>(size);
-}
-
 void pdf_write_pages(PdfWriter* writer, const DocumentSpec* document) {
-    int components = icc_component_count(document->profile);
-
+    // The profile's stream follows the page tree.
+    const int32_t profile_object = document->profile != nullptr ? writer->pages_object + 1 : 0;
+    const PageResources resources = {profile_object, icc_component_count(document->profile),
+                                     document->font_flags, writer->first_font_object,
+                                     document->image_count, writer->first_image_object};
     pdf_begin_object(writer);
     pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
     for (int32_t i = 0; i < document->page_count; i++)
         pdf_printf(writer, " %d 0 R", writer->first_page_object + i);
-    pdf_printf(writer, " ]\r/Count %d\r/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
-               document->page_count);
-    if (document->profile != nullptr)
-        pdf_printf(writer, "/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
-                   pdf_default_space_name(components), writer->next_object + 1);
-    if (document->font_flags != 0) {
-        pdf_printf(writer, "/Font <<");
-        for (int32_t k = 0; k < font_count(document->font_flags); k++)
-            pdf_printf(writer, " /F%d %d 0 R", k, writer->first_font_object + k);
-        pdf_printf(writer, " >>\r");
-    }
-    pdf_printf(writer, "/XObject <<");
-    for (int32_t j = 0; j < document->image_count; j++)
-        pdf_printf(writer, " /Im%d %d 0 R", j, writer->first_image_object + j);
-    pdf_printf(writer, " >>\r>>\r>>");
+    pdf_printf(writer, " ]\r/Count %d\r", document->page_count);
+    pdf_write_resources(writer, &resources);
+    pdf_printf(writer, ">>");
     pdf_end_object(writer);
 
-    if (document->profile != nullptr) {
-        // Two stages, so that the length conversion survives the first.
-        char dictionary[64];
-        snprintf(dictionary, sizeof dictionary, "<< /N %d ", components);
-        strcat(dictionary, "/Length %ld >>");
-        pdf_write_stream_object(writer, dictionary, icc_bytes(document->profile),
-                                pdf_profile_stream_length(document->profile));
-    }
+    if (document->profile != nullptr) pdf_write_profile_stream(writer, document->profile);
 
-    for (int32_t i = 0; i < document->page_count; i++) {
-        const PageSpec* page = page_of(document, i);
-        pdf_begin_object(writer);
-        pdf_printf(writer, "<<\r/Type /Page\r/Parent %d 0 R\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
-                   writer->pages_object, writer->first_content_object + i, page->width_pt,
-                   page->height_pt);
-        pdf_end_object(writer);
-    }
+    for (int32_t i = 0; i < document->page_count; i++)
+        pdf_write_page_object(writer, writer->pages_object, nullptr, writer->first_content_object + i,
+                              &document->pages[document->shared_page ? 0 : i]);
 }

@@ -5,20 +5,11 @@
 #include <cstdint>
 
 #include "icc/icc.h"
-#include "pdf/pdf_metadata.h"
+#include "pdf/pdf_choices.h"
+#include "pdf/pdf_objects.h"
 #include "platform/win32.h"
 
 struct PdfWriter;
-
-constexpr uint32_t FONT_LATIN = 1u;
-constexpr uint32_t FONT_JAPANESE = 2u;
-constexpr int PAGE_LABEL_UNITS = 260;
-
-struct PageSpec {
-    double width_pt;
-    double height_pt;
-    WCHAR label[PAGE_LABEL_UNITS];
-};
 
 struct DocumentSpec {
     const WCHAR* output_path;
@@ -40,12 +31,5 @@ int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document);
 // "%PDF-1.n" and the binary comment; 1.4 for an archive.
 void pdf_write_header(PdfWriter* writer);
 void pdf_write_catalog(PdfWriter* writer, const DocumentSpec* document);
-// The information dictionary (title and subject unless the metadata replaces
-// them) and, for an archive, the XMP packet as the next object.
-void pdf_write_info(PdfWriter* writer, const WCHAR* title, const WCHAR* subject);
 void pdf_write_fonts(PdfWriter* writer, uint32_t font_flags);
 void pdf_write_pages(PdfWriter* writer, const DocumentSpec* document);
-// The name after /Default for a profile of `components` components.
-const char* pdf_default_space_name(int components);
-// The bytes of the profile that its stream holds.
-int32_t pdf_profile_stream_length(const IccProfile* profile);

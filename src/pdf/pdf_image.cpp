@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "jpeg/jpeg.h"
+#include "pdf/pdf_objects.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
 #include "platform/path.h"
@@ -20,21 +21,14 @@ constexpr uint32_t LARGEST_JPEG_BYTES = 0x7FFFFFFFu;  // its /Length is a 32-bit
 // Room for the dictionary and the closing pieces around the data.
 constexpr int64_t IMAGE_FRAMING_BYTES = 1024;
 
-static const char* colour_space_text(uint32_t components) {
-    if (components == 1) return "Gray";
-    if (components == 4) return "CMYK /Decode [ 1 0 1 0 1 0 1 0 ]";
-    return "RGB";
-}
-
 // The device space, or in an archive the ICC profile's stream that the
 // writer names (PDF/A-1 allows device spaces only beside an output intent).
 static void colour_space(PdfWriter* writer, char* out, size_t capacity, uint32_t components) {
-    if (writer->image_profile_object == 0) {
-        snprintf(out, capacity, "/Device%s", colour_space_text(components));
-        return;
-    }
-    snprintf(out, capacity, "[ /ICCBased %d 0 R ]%s", static_cast<int>(writer->image_profile_object),
-             components == 4 ? " /Decode [ 1 0 1 0 1 0 1 0 ]" : "");
+    const char* decode = components == 4 ? " /Decode [ 1 0 1 0 1 0 1 0 ]" : "";
+    if (writer->image_profile_object == 0)
+        snprintf(out, capacity, "/Device%s%s", pdf_default_space_name(static_cast<int>(components)), decode);
+    else
+        snprintf(out, capacity, "[ /ICCBased %d 0 R ]%s", static_cast<int>(writer->image_profile_object), decode);
 }
 
 // The file name in the ANSI code page, with the three characters a PDF literal

@@ -9,6 +9,7 @@
 
 #include "pdf/pdf_image.h"
 #include "pdf/pdf_outline.h"
+#include "pdf/pdf_metadata.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
 
@@ -150,10 +151,7 @@ static int32_t add_profile(PdfWriter* writer, const IccProfile* profile, int sha
     entry->hash = hash;
     entry->size = size;
     entry->object = writer->next_object;
-    char dictionary[64];
-    snprintf(dictionary, sizeof dictionary, "<< /N %d ", icc_component_count(profile));
-    strcat(dictionary, "/Length %ld >>");
-    if (!pdf_write_stream_object(writer, dictionary, icc_bytes(profile), size)) {
+    if (!pdf_write_profile_stream(writer, profile)) {
         free(entry->copy);
         return -1;
     }
@@ -210,27 +208,14 @@ int pdf_add_merged_page(PdfWriter* writer, const MergedPage* added) {
         merged->same_profile = 0;
     }
 
-    WCHAR label[PAGE_LABEL_UNITS];
-    memcpy(label, page->label, sizeof label);
-    label[PAGE_LABEL_UNITS - 1] = 0;
     pdf_begin_object(writer);
-    pdf_printf(writer, "<< /P (");
-    pdf_write_text(writer, label);
-    pdf_printf(writer, ") >>");
+    pdf_write_label(writer, page->label);
     pdf_end_object(writer);
 
-    int32_t page_object = writer->next_object;
-    pdf_begin_object(writer);
-    pdf_printf(writer, "<<\r/Type /Page\r/Parent %d 0 R\r"
-               "/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r",
-               PAGE_TREE_OBJECT);
-    if (entry >= 0)
-        pdf_printf(writer, "/ColorSpace << /Default%s [ /ICCBased %d 0 R ] >>\r",
-                   pdf_default_space_name(icc_component_count(profile)),
-                   merged->profiles[entry].object);
-    pdf_printf(writer, "/XObject << /Im0 %d 0 R >>\r>>\r/Contents %d 0 R\r/MediaBox [ 0 0 %.2f %.2f ]\r>>",
-               image_object, page_object + 1, page->width_pt, page->height_pt);
-    pdf_end_object(writer);
+    const int32_t page_object = writer->next_object;
+    const PageResources resources = {entry >= 0 ? merged->profiles[entry].object : 0,
+                                     icc_component_count(profile), 0, 0, 1, image_object};
+    pdf_write_page_object(writer, PAGE_TREE_OBJECT, &resources, page_object + 1, page);
     pdf_write_stream_object(writer, "<< /Length %ld >>", added->content, static_cast<int32_t>(strlen(added->content)));
     if (!writer->ok) return 0;
     merged->page_objects[merged->page_count++] = page_object;
@@ -241,17 +226,11 @@ int pdf_add_merged_page(PdfWriter* writer, const MergedPage* added) {
 
 // The catalog with a label for every page, each a piece of its own.
 static void write_catalog(PdfWriter* writer) {
-    MergedDocument* merged = writer->merged;
+    const MergedDocument* merged = writer->merged;
+    const CatalogSpec catalog = {PAGE_TREE_OBJECT, merged->page_objects[0], merged->page_count, nullptr, 0,
+                                 merged->page_objects, merged->outline_root};
     pdf_begin_reserved_object(writer, CATALOG_OBJECT);
-    pdf_printf(writer, "<<\r/Type /Catalog\r/Pages %d 0 R\r/PageLayout /SinglePage\r"
-               "/OpenAction << /S /GoTo /D [ %d 0 R /Fit ] >>\r/PageLabels << /Nums [\r",
-               PAGE_TREE_OBJECT, merged->page_objects[0]);
-    for (int32_t i = 0; i < merged->page_count; i++)
-        pdf_printf(writer, "%d %d 0 R\r", i, merged->page_objects[i] - 1);
-    pdf_printf(writer, "]\r>>\r");
-    if (writer->metadata_object != 0) pdf_printf(writer, "/Metadata %d 0 R\r", writer->metadata_object);
-    if (merged->outline_root != 0) pdf_printf(writer, "/Outlines %d 0 R\r/PageMode /UseOutlines\r", merged->outline_root);
-    pdf_printf(writer, ">>");
+    pdf_write_catalog_dictionary(writer, &catalog);
     pdf_end_reserved_object(writer);
 }
 

@@ -7,7 +7,7 @@
 #include "icc/icc.h"
 #include "jpeg/jpeg.h"
 #include "pdf/pdf_document.h"
-#include "pdf/pdf_metadata.h"
+#include "pdf/pdf_choices.h"
 #include "platform/win32.h"
 
 struct PdfWriter;

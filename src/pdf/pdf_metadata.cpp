@@ -9,8 +9,8 @@
 #include <ctime>
 
 #include "pdf/pdf_date.h"
-#include "pdf/pdf_document.h"
 #include "pdf/pdf_writer.h"
+#include "platform/text.h"
 
 static const char PRODUCER[] = "Quillmark PDF Wrapper Ver 1.0";
 
@@ -34,13 +34,12 @@ static const WCHAR* chosen(const WCHAR* given, const WCHAR* otherwise) {
 }
 
 static void take_texts(PdfWriter* writer, InfoTexts* texts, const WCHAR* title, const WCHAR* subject) {
-    const DocumentMetadata* metadata = writer->choices.metadata;
-    const int given = metadata != nullptr;
-    texts->title = chosen(given ? metadata->title : nullptr, title);
-    texts->author = chosen(given ? metadata->author : nullptr, nullptr);
-    texts->subject = chosen(given ? metadata->subject : nullptr, subject);
-    texts->keywords = chosen(given ? metadata->keywords : nullptr, nullptr);
-    if (given && metadata->fixed_date)
+    const DocumentMetadata* metadata = &writer->choices.metadata;
+    texts->title = chosen(metadata->title, title);
+    texts->author = chosen(metadata->author, nullptr);
+    texts->subject = chosen(metadata->subject, subject);
+    texts->keywords = chosen(metadata->keywords, nullptr);
+    if (metadata->fixed_date)
         pdf_format_utc_date(texts->modified, sizeof texts->modified, metadata->fixed_seconds);
     else
         pdf_format_date(texts->modified, sizeof texts->modified, time(nullptr));
@@ -204,7 +203,7 @@ int32_t pdf_xml_text(char* out, int32_t capacity, const WCHAR* text) {
             code == 0x0D) {
             // A line end as a reference, or a reader would make CR LF one LF.
             n = snprintf(bytes, sizeof bytes, "&#%u;", static_cast<unsigned>(code));
-        } else if (code < 0x20 || code == 0xFFFE || code == 0xFFFF) {
+        } else if (xml_forbids(code)) {
             return -1;
         } else {
             n = utf8_of(code, bytes);

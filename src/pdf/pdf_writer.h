@@ -7,7 +7,7 @@
 
 #include "pdf/pdf_date.h"
 #include "pdf/pdf_id.h"
-#include "pdf/pdf_metadata.h"
+#include "pdf/pdf_choices.h"
 #include "platform/failure.h"
 #include "platform/win32.h"
 

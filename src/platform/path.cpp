@@ -2,6 +2,8 @@
 // extension, and the locale-independent comparison used for extensions.
 #include "platform/path.h"
 
+#include "platform/text.h"
+
 // Only the backslash separates folders: "C:photo.jpg" and "photos/a.jpg" are
 // file names as a whole, as the Windows shell would hand them to us.
 const WCHAR* path_file_name(const WCHAR* path) {
@@ -51,17 +53,12 @@ int shows_as_empty(const WCHAR* name) {
     return 1;
 }
 
-static WCHAR fold_ascii(WCHAR c) {
-    if (c >= WIDE('A') && c <= WIDE('Z')) return static_cast<WCHAR>(c - WIDE('A') + WIDE('a'));
-    return c;
-}
-
 // The user's locale must not decide whether ".JPG" is a JPEG file (a Turkish
 // dotless i, say), so only A-Z fold and every other unit compares as is.
 bool same_text_ignoring_ascii_case(const WCHAR* a, const WCHAR* b) {
     if (a == nullptr || b == nullptr) return a == b;
     for (;; ++a, ++b) {
-        if (fold_ascii(*a) != fold_ascii(*b)) return false;
+        if (fold_ascii_case(*a) != fold_ascii_case(*b)) return false;
         if (*a == 0) return true;
     }
 }

@@ -4,6 +4,9 @@
 
 #include "platform/win32.h"
 
+// A path of up to 261 units and its terminating zero.
+constexpr int PATH_BUFFER_UNITS = 262;
+
 // The start of the file-name part (after the last backslash); null for null.
 const WCHAR* path_file_name(const WCHAR* path);
 WCHAR* path_file_name(WCHAR* path);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "driver/cli/options.h"
+#include "platform/text.h"
 
 constexpr int MOST_DIGITS = 15;  // below 2^53: the digits and their power of ten stay exact
 
@@ -23,13 +23,9 @@ static const struct {
     double points;
 } UNITS[] = {{"mm", 72.0 / 25.4}, {"cm", 72.0 / 2.54}, {"in", 72.0}, {"pt", 1.0}};
 
-static WCHAR lower(WCHAR unit) {
-    return unit >= WIDE('A') && unit <= WIDE('Z') ? static_cast<WCHAR>(unit + 32) : unit;
-}
-
 // Whether the text from `at` to `end` is `word` (lower case ASCII) in any letter case.
 static int is_word(const WCHAR* at, const WCHAR* end, const char* word) {
-    while (at != end && *word != 0 && lower(*at) == static_cast<unsigned char>(*word)) ++at, ++word;
+    while (at != end && *word != 0 && fold_ascii_case(*at) == static_cast<unsigned char>(*word)) ++at, ++word;
     return at == end && *word == 0;
 }
 
@@ -99,7 +95,7 @@ const char* read_length(const WCHAR* text, double* points) {
 static const char* read_sides(const WCHAR* at, const WCHAR* end, PageSize* size) {
     double width = 0.0;
     double height = 0.0;
-    if (!read_number(&at, &width) || lower(*at) != WIDE('x')) return NOT_A_SIZE;
+    if (!read_number(&at, &width) || fold_ascii_case(*at) != WIDE('x')) return NOT_A_SIZE;
     ++at;
     if (!read_number(&at, &height)) return NOT_A_SIZE;
     const double unit = unit_points(at, end);
@@ -145,10 +141,4 @@ const char* layout_conflict(const LayoutSettings* layout) {
     if (sheet->width_pt > 0.0 && 2.0 * layout->margin_pt >= shorter)
         return "margin leaves no room on the page";
     return nullptr;
-}
-
-void check_layout(Settings* settings) {
-    const LayoutSettings* layout = &settings->convert.layout;
-    if (layout->fit != FIT_NOT_GIVEN && layout->sheet.width_pt == 0.0)
-        note_usage_error(settings, "option needs --page-size", WIDE("--fit"));
 }

@@ -21,6 +21,3 @@ const char* read_resolution(const WCHAR* text, double* dpi);
 // What keeps the layout so far from being honoured (a margin that leaves no
 // room on the page), or null.
 const char* layout_conflict(const LayoutSettings* layout);
-// The run's layout once the whole line is read: --fit needs --page-size.
-// Notes the usage error in the settings.
-void check_layout(Settings* settings);

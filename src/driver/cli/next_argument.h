@@ -2,10 +2,7 @@
 // quote runs to the next one, and there are no escapes.
 #pragma once
 
-#include "platform/win32.h"
-
-// A path of up to 261 units and its terminating zero.
-constexpr int PATH_BUFFER_UNITS = 262;
+#include "platform/path.h"
 
 // The next blank-separated argument copied into `token` (PATH_BUFFER_UNITS
 // units), cursor moved past it; null when the list has ended. An argument too

@@ -2,8 +2,8 @@
 // in the next argument or after "=" (--output=book.pdf).
 #include "driver/cli/operands.h"
 
+#include "driver/cli/next_argument.h"
 #include "driver/cli/options.h"
-#include "pdf/pdf_metadata.h"
 
 // A usage error is noted only in the pass that takes the options.
 static void note(Settings* settings, const char* what, const WCHAR* argument) {
@@ -13,15 +13,15 @@ static void note(Settings* settings, const char* what, const WCHAR* argument) {
 // A text option's value, which may be longer than a path: read again from
 // `from` (where the argument holding it starts) into a buffer of its own.
 static const WCHAR* long_text_value(const WCHAR* from, int separate, int* too_long) {
-    static WCHAR text[METADATA_TEXT_UNITS + PATH_BUFFER_UNITS];
-    if (next_argument_into(&from, text, METADATA_TEXT_UNITS + PATH_BUFFER_UNITS, too_long) == nullptr) return nullptr;
+    static WCHAR text[TEXT_VALUE_UNITS + PATH_BUFFER_UNITS];
+    if (next_argument_into(&from, text, TEXT_VALUE_UNITS + PATH_BUFFER_UNITS, too_long) == nullptr) return nullptr;
     const WCHAR* value = text;
     if (!separate)
         while (*value != 0 && *value++ != WIDE('=')) {
         }
     int length = 0;
     while (value[length] != 0) ++length;
-    *too_long = *too_long || length > METADATA_TEXT_UNITS - 1;
+    *too_long = *too_long || length > TEXT_VALUE_UNITS - 1;
     return value;
 }
 

@@ -7,6 +7,7 @@
 
 #include "driver/cli/layout_values.h"
 #include "platform/path.h"
+#include "platform/text.h"
 
 // A help text's further lines start under its first.
 #define HELP_INDENT "\n                            "
@@ -117,7 +118,7 @@ void note_usage_error(Settings* settings, const char* what, const WCHAR* argumen
     copy_text(settings->bad_argument, argument, PATH_BUFFER_UNITS);
 }
 
-static_assert(METADATA_TEXT_UNITS >= PATH_BUFFER_UNITS, "a text field holds any value");
+static_assert(TEXT_VALUE_UNITS >= PATH_BUFFER_UNITS, "a text field holds any value");
 
 // The 1-based place of `value` among the words of `choices` ("a|b|c"), or 0.
 static uint32_t choice_number(const char* choices, const WCHAR* value) {
@@ -193,10 +194,10 @@ void take_option(const OptionSpec* option, const WCHAR* value, Settings* setting
     }
     case OPTION_TEXT: {
         WCHAR* field = reinterpret_cast<WCHAR*>(base + option->field);
-        copy_text(field, value, METADATA_TEXT_UNITS);
+        copy_text(field, value, TEXT_VALUE_UNITS);
         name_as_shown(field);  // as typed: no escapes, '/' on POSIX
         // The XMP packet of --pdfa must say what the dictionary says.
-        if (pdf_xml_text(nullptr, 0, field) < 0)
+        if (!xml_can_hold(field))
             return note_usage_error(settings, "text with a control character", value);
         break;
     }

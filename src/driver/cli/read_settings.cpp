@@ -3,8 +3,8 @@
 // any image is converted, so a profile serves the images named before it too.
 #include "driver/cli/read_settings.h"
 
-#include "driver/cli/layout_values.h"
 #include "driver/cli/operands.h"
+#include "driver/cli/next_argument.h"
 #include "driver/cli/options.h"
 #include "driver/page/profiles.h"
 #include "platform/files.h"
@@ -104,6 +104,12 @@ int read_settings(Settings* settings, uint32_t run_flags) {
     check_layout(settings);
     read_source_date(settings);
     return 1;
+}
+
+void check_layout(Settings* settings) {
+    const LayoutSettings* layout = &settings->convert.layout;
+    if (layout->fit != FIT_NOT_GIVEN && layout->sheet.width_pt == 0.0)
+        note_usage_error(settings, "option needs --page-size", WIDE("--fit"));
 }
 
 void release_settings(Settings* settings) {

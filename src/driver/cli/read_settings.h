@@ -11,3 +11,6 @@
 int read_settings(Settings* settings, uint32_t run_flags);
 // Releases what the settings own (the profiles).
 void release_settings(Settings* settings);
+// The run's layout once the whole line is read: --fit needs --page-size.
+// Notes the usage error in the settings.
+void check_layout(Settings* settings);

@@ -4,9 +4,8 @@
 
 #include <cstdint>
 
-#include "driver/cli/next_argument.h"
 #include "icc/icc.h"
-#include "pdf/pdf_metadata.h"
+#include "platform/path.h"
 #include "platform/win32.h"
 
 // Conversion flags.
@@ -34,6 +33,21 @@ struct LayoutSettings {
     double dpi;        // --dpi: pixels to points for every image, over the JFIF density
 };
 
+// Units of --title, --author, --subject and --keywords, terminating zero included.
+constexpr int TEXT_VALUE_UNITS = 4097;
+
+// The run's texts for every document, each empty when not given, and
+// SOURCE_DATE_EPOCH: with fixed_date both dates are fixed_seconds after 1970
+// in UTC, not the clock.
+struct MetadataSettings {
+    WCHAR title[TEXT_VALUE_UNITS];
+    WCHAR author[TEXT_VALUE_UNITS];
+    WCHAR subject[TEXT_VALUE_UNITS];
+    WCHAR keywords[TEXT_VALUE_UNITS];
+    int fixed_date;
+    int64_t fixed_seconds;
+};
+
 // What the conversion of one image needs; the same for every image of a run.
 struct ConvertSettings {
     uint32_t flags;  // CONVERT_ bits
@@ -41,7 +55,7 @@ struct ConvertSettings {
     // defaults beside the program; owned by the run.
     IccProfile* profiles[PROFILE_SLOTS];
     // --title, --author, --subject, --keywords; SOURCE_DATE_EPOCH.
-    DocumentMetadata metadata;
+    MetadataSettings metadata;
     LayoutSettings layout;
     uint32_t turn;  // --rotate: quarter turns clockwise after the EXIF orientation, 0 to 3
 };

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/inputs/input_source.h"
+#include "driver/inputs/input.h"
 #include "driver/inputs/natural_order.h"
 #include "jpeg/jpeg.h"
 #include "platform/failure.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "driver/cli/next_argument.h"
+#include "platform/path.h"
 #include "platform/win32.h"
 
 struct Input;

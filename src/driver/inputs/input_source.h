@@ -5,6 +5,7 @@
 #pragma once
 
 #include "driver/inputs/folder_walk.h"
+#include "driver/inputs/input.h"
 #include "driver/inputs/name_list.h"
 #include "driver/cli/operands.h"
 #include "driver/cli/settings.h"
@@ -25,16 +26,6 @@ struct InputSource {
     // says how it came (SORTED_ bits), served in natural order once sorted.
     Listing sorted;
     int sorted_ready;
-};
-
-struct Input {
-    WCHAR path[PATH_BUFFER_UNITS];
-    // It cannot be converted and is reported: the name was cut to fit
-    // `path`, or it is a folder that cannot be listed.
-    int too_long;
-    const char* problem;  // what the POSIX message says of a folder or list that cannot be read; or null
-    int relative;  // where the part of `path` that --output-dir mirrors starts
-    int standard_input;  // "-": `path` is its copy, reported as "-"
 };
 
 void begin_inputs(InputSource* source, const Settings* settings);

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-#include "driver/inputs/input_source.h"
+#include "driver/cli/settings.h"
+#include "driver/inputs/input.h"
 #include "platform/files.h"
 #include "platform/path.h"
 

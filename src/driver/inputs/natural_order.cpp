@@ -1,12 +1,10 @@
 // Natural order of names, locale-independent: the same order on every machine.
 #include "driver/inputs/natural_order.h"
 
+#include "platform/text.h"
+
 static int is_digit(WCHAR c) {
     return c >= WIDE('0') && c <= WIDE('9');
-}
-
-static WCHAR folded(WCHAR c) {
-    return c >= WIDE('A') && c <= WIDE('Z') ? static_cast<WCHAR>(c - WIDE('A') + WIDE('a')) : c;
 }
 
 // Compares the digit runs at *a and *b by value and moves both past them.
@@ -27,7 +25,7 @@ int natural_compare(const WCHAR* a, const WCHAR* b) {
     const WCHAR* x = a;
     const WCHAR* y = b;
     while (*x != 0 && *y != 0) {
-        int order = is_digit(*x) && is_digit(*y) ? compare_numbers(&x, &y) : folded(*x++) - folded(*y++);
+        int order = is_digit(*x) && is_digit(*y) ? compare_numbers(&x, &y) : fold_ascii_case(*x++) - fold_ascii_case(*y++);
         if (order != 0) return order;
     }
     if (*x != 0 || *y != 0) return *x != 0 ? 1 : -1;

@@ -7,8 +7,27 @@
 #include "pdf/pdf_merged.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 constexpr int TEMPORARY_TRIES = 16;
+
+static_assert(TEXT_VALUE_UNITS <= METADATA_TEXT_UNITS, "the writer holds every text the line can give");
+
+int choose_document(const WCHAR* title, const ConvertSettings* settings, DocumentChoices* choices,
+                    Failure* failure) {
+    const int archive = (settings->flags & CONVERT_PDFA) != 0;
+    const MetadataSettings* given = &settings->metadata;
+    if (archive && given->title[0] == 0 && !xml_can_hold(title)) {
+        note_failure(failure, FAILED_INPUT, "its name holds a control character, which PDF/A-1 metadata cannot");
+        if (failure != nullptr) failure->refused = 1;
+        return 0;
+    }
+    choices->metadata = {given->title, given->author, given->subject, given->keywords, given->fixed_date,
+                         given->fixed_seconds};
+    choices->archive = archive;
+    choices->creation_date[0] = 0;
+    return 1;
+}
 
 int begin_temporary_document(PdfWriter* writer, const WCHAR* output_path, DocumentSpec* document,
                              const DocumentChoices* choices, WCHAR* temporary_path, Failure* failure) {

@@ -3,11 +3,17 @@
 // the final name, nor touches the file that was there.
 #pragma once
 
+#include "driver/cli/settings.h"
 #include "pdf/pdf_document.h"
 #include "pdf/pdf_writer.h"
 #include "platform/failure.h"
 #include "platform/win32.h"
 
+// The run's metadata and --pdfa as the choices of a document whose default
+// title is `title` (a file name), its creation date empty; 0, with the
+// reason noted in `failure`, when --pdfa cannot carry that title.
+int choose_document(const WCHAR* title, const ConvertSettings* settings, DocumentChoices* choices,
+                    Failure* failure);
 // Begins, in a new file of a fresh temporary name beside output_path (the
 // name in temporary_path, PATH_BUFFER_UNITS units), the one-page `document`
 // (its output_path set here) or, given null, a document of many pages. 0 when

@@ -53,7 +53,8 @@ int prepare_page(const WCHAR* input_path, const ConvertSettings* settings, Prepa
                                                           : nullptr;
     copy_label(prepared->page.label, input_path);
     if (refusal == nullptr && (settings->flags & CONVERT_PDFA))
-        refusal = archive_refusal(prepared, unnamed_space, settings);
+        refusal = archive_refusal(prepared->profile, prepared->jpeg.info.components, &prepared->page,
+                                  unnamed_space, settings);
     if (refusal != nullptr) {
         note_failure(failure, FAILED_INPUT, refusal);
         if (failure != nullptr && failure->reason == refusal) failure->refused = (settings->flags & CONVERT_PDFA) != 0;

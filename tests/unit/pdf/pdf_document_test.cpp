@@ -416,7 +416,7 @@ TEST(PdfDate, UtcExifAndXmpForms) {
 // an /ID that follows the bytes: the same twice, another for another title.
 TEST_F(DocumentTest, ArchiveParts) {
     DocumentMetadata metadata = {};
-    metadata.fixed_date = 1, choices = {&metadata, 1, ""};
+    metadata.fixed_date = 1, choices = {metadata, 1, ""};
     std::string pdf = write(describe({"", 0, 1, 1, 0, "RGB ", true}));
     EXPECT_EQ(pdf, write(describe({"", 0, 1, 1, 0, "RGB ", true})));
     title = wide("other.jpg");
@@ -438,7 +438,7 @@ TEST_F(DocumentTest, ArchiveParts) {
 // is written alone: no state is shared between writers.
 TEST_F(DocumentTest, TwoWritersInterleavedWriteWhatEachWritesAlone) {
     DocumentMetadata metadata = {};
-    metadata.fixed_date = 1, choices = {&metadata, 1, ""};
+    metadata.fixed_date = 1, choices = {metadata, 1, ""};
     write_file(dir / "p.jpg", read_file(fixture_path("jpeg/rgb-300dpi.jpg")));
     WideString photo_path = wide_path(dir / "p.jpg"), book_path = wide_path(dir / "book.pdf");
     PageSpec photo = page(8, 8, "p.jpg");
@@ -446,7 +446,7 @@ TEST_F(DocumentTest, TwoWritersInterleavedWriteWhatEachWritesAlone) {
     ASSERT_TRUE(open_jpeg(photo_path.c_str(), &jpeg, nullptr, nullptr));
     const MergedPage book_page = {&photo, "q Q", photo_path.c_str(), &jpeg, nullptr, 1, "D:20190630140509", nullptr};
     PdfWriter book = {};
-    const DocumentChoices book_choices = {&metadata, 0, ""};
+    const DocumentChoices book_choices = {metadata, 0, ""};
     // Book steps: 0 begins it, 1 to 3 add its pages, 4 ends it. Interleaved,
     // the one-page document begins after step `at`, one book page comes
     // between its beginning and the rest of it.
