@@ -8,27 +8,33 @@ function(kestrel_skipped_test name reason)
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
 endfunction()
 
+# The end-to-end tables (tests/e2e/tables), each a test of its own that is
+# skipped, with the reason, when a tool it needs is missing.
+set(KESTREL_E2E_TABLES profiles pdfium layout failures merged folders nothing_lost edges pdfa)
+
+# kestrel_e2e_tables(SUFFIX MODE [ENVIRONMENT...]): every table as e2e_TABLE_SUFFIX.
+function(kestrel_e2e_tables suffix mode)
+  foreach(table IN LISTS KESTREL_E2E_TABLES)
+    add_test(NAME e2e_${table}_${suffix}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh ${mode} $<TARGET_FILE:kestrel> ${table})
+    set_tests_properties(e2e_${table}_${suffix} PROPERTIES SKIP_RETURN_CODE 77 ENVIRONMENT "${ARGN}")
+  endforeach()
+endfunction()
+
 if(WIN32)
-  add_test(NAME e2e_windows
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh wine $<TARGET_FILE:kestrel>)
-  set_tests_properties(e2e_windows PROPERTIES ENVIRONMENT "KESTREL_WINE=${KESTREL_WINE}")
+  kestrel_e2e_tables(windows wine "KESTREL_WINE=${KESTREL_WINE}")
   # The message box needs a display: Xvfb, found and dismissed with xdotool.
   add_test(NAME message_box_windows
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box.sh $<TARGET_FILE:kestrel>
                    ${CMAKE_BINARY_DIR}/artifacts)
   set_tests_properties(message_box_windows PROPERTIES ENVIRONMENT "KESTREL_WINE=${KESTREL_WINE}")
 else()
-  add_test(NAME e2e_posix
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
-  add_test(NAME e2e_posix_comma_locale
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
-  # The default converts one photo per processor; each of these one job
-  # count for every run of the suite, the same PDFs and messages expected.
-  set_tests_properties(e2e_posix_comma_locale PROPERTIES ENVIRONMENT
-                       "KESTREL_E2E_LOCALE=de_DE.UTF-8;KESTREL_E2E_JOBS=4")
-  add_test(NAME e2e_posix_one_job
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/run.sh posix $<TARGET_FILE:kestrel>)
-  set_tests_properties(e2e_posix_one_job PROPERTIES ENVIRONMENT "KESTREL_E2E_JOBS=1")
+  kestrel_e2e_tables(posix posix)
+  # The default converts one photo per processor; these run the tables with
+  # one job count each (and once under a comma-decimal locale), the same PDFs
+  # and messages expected.
+  kestrel_e2e_tables(comma_locale posix "KESTREL_E2E_LOCALE=de_DE.UTF-8;KESTREL_E2E_JOBS=4")
+  kestrel_e2e_tables(one_job posix "KESTREL_E2E_JOBS=1")
 endif()
 
 if(WIN32)

@@ -56,3 +56,8 @@ if(WIN32 AND TARGET platform_tests)
   target_include_directories(kestrel_test_strings PRIVATE ${KESTREL_GENERATED_DIR})
   target_link_libraries(platform_tests PRIVATE kestrel_test_strings)
 endif()
+
+# The include graph of src/: no cycle, and every include down the layers.
+if(NOT WIN32)
+  add_test(NAME include_graph COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check-includes ${CMAKE_SOURCE_DIR}/src)
+endif()

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "driver/page/archive_rules.h"
 #include "driver/page/prepare_page.h"
 #include "driver/outputs/temporary_document.h"
 #include "pdf/pdf_document.h"

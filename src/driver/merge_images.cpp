@@ -3,7 +3,6 @@
 // replaces the output only once it is complete.
 #include "driver/merge_images.h"
 
-#include "driver/page/archive_rules.h"
 #include "driver/page/prepare_page.h"
 #include "driver/outputs/temporary_document.h"
 #include "pdf/pdf_merged.h"

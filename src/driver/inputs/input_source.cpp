@@ -3,7 +3,6 @@
 // each name of --files-from, taken as a file whatever it looks like.
 #include "driver/inputs/input_source.h"
 
-#include "driver/outputs/output_folder.h"
 #include "driver/page/profiles.h"
 #include "driver/inputs/standard_input.h"
 #include "platform/files.h"

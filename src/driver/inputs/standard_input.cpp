@@ -4,7 +4,6 @@
 // a signal removes both, as it removes every temporary file.
 #include "driver/inputs/standard_input.h"
 
-#include "driver/cli/next_argument.h"
 #include "driver/outputs/output_path.h"
 #include "platform/files.h"
 #include "platform/path.h"

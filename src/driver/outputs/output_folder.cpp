@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "driver/cli/next_argument.h"
 #include "driver/outputs/output_path.h"
 #include "platform/files.h"
 #include "platform/path.h"

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 
-#include "driver/cli/next_argument.h"
 #include "platform/path.h"
 #include "platform/random.h"
 

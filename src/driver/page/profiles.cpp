@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "driver/cli/next_argument.h"
 #include "platform/files.h"
 #include "platform/path.h"
 
