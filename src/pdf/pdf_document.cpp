@@ -2,9 +2,6 @@
 // information dictionary, fonts, page tree, colour profile and page objects.
 #include "pdf/pdf_document.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "pdf/pdf_metadata.h"
 #include "pdf/pdf_writer.h"
 #include "platform/files.h"
