@@ -30,12 +30,14 @@ pdfs() { find photos -name '*.pdf' -printf '%p %i %T@\n' | sort; }
 # The recipe: names NUL-separated, -X batches of 100, a job log to resume from.
 find "$work/photos" -type f -iname '*.jpg' -print0 > names
 recipe=(parallel -0 -X -n 100 --ssh bin/ssh -S 1/one,1/two --joblog jobs.log --resume)
-# Stopped once four batches are done: it lets the running ones finish.
-"${recipe[@]}" kestrel -u -v < names > first.txt 2> errors.txt & stopped=$!
+# Stopped once four batches are done: it lets the running ones finish. In a
+# session of its own, so that every job it started is found by the session:
+# one forked just before the stop still has parallel's command line.
+setsid "${recipe[@]}" kestrel -u -v < names > first.txt 2> errors.txt & stopped=$!
 while [ "$(cat jobs.log 2>/dev/null | grep -c .)" -lt 5 ]; do sleep 0.1; done
 kill -TERM $stopped; wait $stopped
 # Jobs already running finish on their own after parallel has gone.
-while pgrep -f "$work/photos" >/dev/null; do sleep 0.1; done
+while pgrep -s $stopped >/dev/null; do sleep 0.1; done
 before=$(pdfs)
 "${recipe[@]}" kestrel -u -v < names > second.txt 2>> errors.txt
 done_before=$(grep -c . <<<"$before")
