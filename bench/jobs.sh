@@ -31,7 +31,12 @@ measure() {  # label, command: one line "label wall-seconds kilobytes"
   find "$tree" -name '*.pdf' -delete
   rm -f "$tree/book.pdf" "$tree/all.cat"
   sync
-  /usr/bin/time -f "$1 %e %M" -o "$tree.time" bash -c "$2" && cat "$tree.time"
+  # Wall time to the microsecond (GNU time's %e has only hundredths, too
+  # coarse for runs of a tenth of a second), peak memory from GNU time.
+  local start=$EPOCHREALTIME
+  /usr/bin/time -f "%M" -o "$tree.time" bash -c "$2" || return
+  local end=$EPOCHREALTIME
+  echo "$1 $(awk -v s="${start/,/.}" -v e="${end/,/.}" 'BEGIN { printf "%.4f", e - s }') $(cat "$tree.time")"
 }
 {
   for ((i = 1; i <= rounds; i++)); do
@@ -47,7 +52,7 @@ awk '{ wall[$1] = wall[$1] " " $2; rss[$1] = rss[$1] " " $3 }
   function median(list,   n, v, i, j, t) { n = split(list, v, " ");
     for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
     return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
-  END { for (k in wall) { w[k] = median(wall[k]); printf "%s: median %.3f s, peak %.1f MB\n", k, w[k], median(rss[k]) / 1024 }
+  END { for (k in wall) { w[k] = median(wall[k]); printf "%s: median %.4f s, peak %.1f MB\n", k, w[k], median(rss[k]) / 1024 }
     printf "j1 / j2: %.2f\n", w["j1"] / w["j2"]
     if ("earlier" in w) printf "j1 / earlier: %.3f\n", w["j1"] / w["earlier"]
     printf "book / cat: %.2f\n", w["book"] / w["cat"]

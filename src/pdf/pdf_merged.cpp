@@ -34,6 +34,7 @@ struct MergedProfile {
 // byte, so an embedded profile's bytes are kept, up to this much in all. One
 // met past it gets a stream of its own; the document is never wrong.
 constexpr int64_t PROFILE_COPY_BYTES = 1024 * 1024;
+constexpr int32_t QUICK_COMPARES = 4;
 
 struct MergedDocument {
     int32_t* page_objects;  // a page's label object is the one before it
@@ -114,6 +115,16 @@ static int32_t find_profile(PdfWriter* writer, const IccProfile* profile, int sh
         for (int32_t i = 0; i < merged->profile_count; i++)
             if (merged->profiles[i].shared == profile) return i;
     int32_t size = pdf_profile_stream_length(profile);
+    // A document holds few profiles, seldom two of one size: an embedded one
+    // compared with the first few of its size is mostly found without the
+    // hash, which takes far longer than comparing.
+    for (int32_t i = 0, tried = 0; !shared && i < merged->profile_count && tried < QUICK_COMPARES; i++) {
+        const MergedProfile* known = &merged->profiles[i];
+        const unsigned char* bytes = known->shared != nullptr ? icc_bytes(known->shared) : known->copy;
+        if (known->size != size || bytes == nullptr) continue;
+        if (memcmp(bytes, icc_bytes(profile), static_cast<size_t>(size)) == 0) return i;
+        ++tried;
+    }
     uint64_t hash = hash_bytes(icc_bytes(profile), size);
     *hash_out = hash;
     *size_out = size;
