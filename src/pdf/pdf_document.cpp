@@ -42,9 +42,13 @@ int pdf_begin_document(PdfWriter* writer, const DocumentSpec* document) {
     return writer->ok;
 }
 
+static CatalogSpec pages_of(const PdfWriter* writer, const DocumentSpec* document) {
+    return CatalogSpec{writer->pages_object, writer->first_page_object, document->page_count, document->pages,
+                       document->shared_page, nullptr, 0};
+}
+
 void pdf_write_catalog(PdfWriter* writer, const DocumentSpec* document) {
-    const CatalogSpec catalog = {writer->pages_object, writer->first_page_object, document->page_count,
-                                 document->pages, document->shared_page, nullptr, 0};
+    const CatalogSpec catalog = pages_of(writer, document);
     pdf_begin_object(writer);
     pdf_write_catalog_dictionary(writer, &catalog);
     pdf_end_object(writer);
@@ -88,11 +92,9 @@ void pdf_write_pages(PdfWriter* writer, const DocumentSpec* document) {
     const PageResources resources = {profile_object, icc_component_count(document->profile),
                                      document->font_flags, writer->first_font_object,
                                      document->image_count, writer->first_image_object};
+    const CatalogSpec pages = pages_of(writer, document);
     pdf_begin_object(writer);
-    pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
-    for (int32_t i = 0; i < document->page_count; i++)
-        pdf_printf(writer, " %d 0 R", writer->first_page_object + i);
-    pdf_printf(writer, " ]\r/Count %d\r", document->page_count);
+    pdf_write_page_tree_head(writer, &pages);
     pdf_write_resources(writer, &resources);
     pdf_printf(writer, ">>");
     pdf_end_object(writer);

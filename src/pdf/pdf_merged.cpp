@@ -235,22 +235,26 @@ int pdf_add_merged_page(PdfWriter* writer, const MergedPage* added) {
     return writer->ok;
 }
 
+// The pages as the catalog and the page tree name them: each page's label is
+// the object before it.
+static CatalogSpec pages_of(const MergedDocument* merged) {
+    return CatalogSpec{PAGE_TREE_OBJECT, merged->page_objects[0], merged->page_count, nullptr, 0,
+                       merged->page_objects, merged->outline_root};
+}
+
 // The catalog with a label for every page, each a piece of its own.
 static void write_catalog(PdfWriter* writer) {
-    const MergedDocument* merged = writer->merged;
-    const CatalogSpec catalog = {PAGE_TREE_OBJECT, merged->page_objects[0], merged->page_count, nullptr, 0,
-                                 merged->page_objects, merged->outline_root};
+    const CatalogSpec catalog = pages_of(writer->merged);
     pdf_begin_reserved_object(writer, CATALOG_OBJECT);
     pdf_write_catalog_dictionary(writer, &catalog);
     pdf_end_reserved_object(writer);
 }
 
 static void write_page_tree(PdfWriter* writer) {
-    MergedDocument* merged = writer->merged;
+    const CatalogSpec pages = pages_of(writer->merged);
     pdf_begin_reserved_object(writer, PAGE_TREE_OBJECT);
-    pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
-    for (int32_t i = 0; i < merged->page_count; i++) pdf_printf(writer, " %d 0 R", merged->page_objects[i]);
-    pdf_printf(writer, " ]\r/Count %d\r>>", merged->page_count);
+    pdf_write_page_tree_head(writer, &pages);
+    pdf_printf(writer, ">>");
     pdf_end_reserved_object(writer);
 }
 

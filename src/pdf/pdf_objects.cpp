@@ -27,6 +27,13 @@ void pdf_write_catalog_dictionary(PdfWriter* writer, const CatalogSpec* catalog)
     pdf_printf(writer, ">>");
 }
 
+void pdf_write_page_tree_head(PdfWriter* writer, const CatalogSpec* pages) {
+    pdf_printf(writer, "<<\r/Type /Pages\r/Kids [");
+    for (int32_t i = 0; i < pages->page_count; i++)
+        pdf_printf(writer, " %d 0 R", pages->page_objects != nullptr ? pages->page_objects[i] : pages->first_page_object + i);
+    pdf_printf(writer, " ]\r/Count %d\r", pages->page_count);
+}
+
 void pdf_write_resources(PdfWriter* writer, const PageResources* resources) {
     pdf_printf(writer, "/Resources << /ProcSet [ /PDF /Text /ImageB /ImageC ]\r");
     if (resources->profile_object != 0)

@@ -31,7 +31,7 @@ struct PageResources {
     int32_t first_image_object;
 };
 
-// The catalog's pages and labels. Labels are written in the catalog from
+// The document's pages as the catalog and the page tree name them. Labels are written in the catalog from
 // `pages` (one for all with `shared_page`) or, given `page_objects`, are
 // objects of their own, each the one before its page.
 struct CatalogSpec {
@@ -46,6 +46,9 @@ struct CatalogSpec {
 
 // The catalog's dictionary, inside an object its caller begins and ends.
 void pdf_write_catalog_dictionary(PdfWriter* writer, const CatalogSpec* catalog);
+// The page tree's dictionary from its start to /Count and its line end,
+// inside an object its caller begins and ends.
+void pdf_write_page_tree_head(PdfWriter* writer, const CatalogSpec* pages);
 // "/Resources << ... >>" and its line end.
 void pdf_write_resources(PdfWriter* writer, const PageResources* resources);
 // A page object; its resources null when the page tree gives them.

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "pdf/pdf_document.h"
+#include "pdf/pdf_objects.h"
 #include "pdf/pdf_writer.h"
 
 constexpr int OUTLINE_LEVELS = 160;  // folders in a path of 262 units, and the root
