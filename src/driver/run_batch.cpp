@@ -296,8 +296,7 @@ static int is_output_file(const Run* run, const Input* input) {
 static int output_among_inputs(Run* run) {
     if (!run->output_is_file) return 0;
     InputSource source;
-    begin_inputs(&source, run->settings);
-    source.counting = 1;
+    begin_inputs(&source, run->settings, 1);
     Input input;
     int clashes = 0;
     while (next_input(&source, &input))
@@ -311,19 +310,23 @@ static int output_among_inputs(Run* run) {
 // standard output, never is.
 static int document_up_to_date(Run* run) {
     const Settings* settings = run->settings;
-    if (!(settings->flags & RUN_UPDATE) || is_standard_stream(settings->output)) return 0;
+    uint64_t document, source_time;
+    if (!(settings->flags & RUN_UPDATE) || is_standard_stream(settings->output) ||
+        !last_write_ticks(settings->output, &document))
+        return 0;
     OperandWalk walk = {settings->operands, (settings->flags & RUN_POSIX) != 0, 0};
     WCHAR token[PATH_BUFFER_UNITS];
     int too_long = 0;
     while (next_operand(&walk, token, &too_long, nullptr) != nullptr)
-        if (!too_long && is_profile_argument(token) && !is_up_to_date(token, settings->output)) return 0;
+        if (!too_long && is_profile_argument(token) && !(last_write_ticks(token, &source_time) && source_time <= document))
+            return 0;
     InputSource source;
-    begin_inputs(&source, settings);
-    source.counting = 1;
+    begin_inputs(&source, settings, 1);
     Input input;
     int current = 1;
     while (current && next_input(&source, &input))
-        current = !input.too_long && !input.standard_input && is_up_to_date(input.path, settings->output);
+        current = !input.too_long && !input.standard_input && last_write_ticks(input.path, &source_time) &&
+                  source_time <= document;
     end_inputs(&source);
     return current;
 }
@@ -410,7 +413,7 @@ static void convert_inputs(Run* run) {
         return fail_document(run, &failure);
     begin_progress(&run->progress, run->settings);
     InputSource source;
-    begin_inputs(&source, run->settings);
+    begin_inputs(&source, run->settings, 0);
     // -o writes one page after another: read ahead on other threads, the
     // pages came no sooner (measured), so its run has no workers.
     const int workers = merging ? 1 : job_count(run->settings);

@@ -8,14 +8,14 @@
 #include "platform/files.h"
 #include "platform/path.h"
 
-void begin_inputs(InputSource* source, const Settings* settings) {
+void begin_inputs(InputSource* source, const Settings* settings, int counting) {
     source->settings = settings;
     source->walk = OperandWalk{settings->operands, (settings->flags & RUN_POSIX) != 0, 0};
     source->list_state = settings->files_from[0] == 0 ? LIST_DONE : LIST_NOT_BEGUN;
     source->list = NameList{};
     source->folders = FolderWalk{};
     source->held[0] = 0;
-    source->counting = 0;
+    source->counting = counting;
     source->sorted = Listing{};
     source->sorted_ready = 0;
 }
@@ -114,8 +114,7 @@ void end_inputs(InputSource* source) {
 long long count_inputs(const Settings* settings) {
     if (settings->files_from[0] != 0 && is_standard_stream(settings->files_from)) return -1;
     InputSource source;
-    begin_inputs(&source, settings);
-    source.counting = 1;
+    begin_inputs(&source, settings, 1);
     Input input;
     long long count = 0;
     while (next_input(&source, &input)) ++count;

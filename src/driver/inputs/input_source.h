@@ -28,7 +28,9 @@ struct InputSource {
     int sorted_ready;
 };
 
-void begin_inputs(InputSource* source, const Settings* settings);
+// `counting`: the names only, for a walk that converts nothing; standard
+// input is not read.
+void begin_inputs(InputSource* source, const Settings* settings, int counting);
 // The next image in `input`; 0 when there is none left. A --files-from list
 // that cannot be opened comes as an input that cannot be converted.
 int next_input(InputSource* source, Input* input);

@@ -38,13 +38,14 @@ int make_parent_folders(const WCHAR* path) {
     return 1;
 }
 
-static uint64_t ticks(const FILETIME& time) {
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+int last_write_ticks(const WCHAR* path, uint64_t* ticks) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return 0;
+    *ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return 1;
 }
 
 int is_up_to_date(const WCHAR* input, const WCHAR* output) {
-    WIN32_FILE_ATTRIBUTE_DATA image, pdf;
-    if (!GetFileAttributesExW(output, GetFileExInfoStandard, &pdf)) return 0;
-    if (!GetFileAttributesExW(input, GetFileExInfoStandard, &image)) return 0;
-    return ticks(pdf.ftLastWriteTime) >= ticks(image.ftLastWriteTime);
+    uint64_t pdf, image;
+    return last_write_ticks(output, &pdf) && last_write_ticks(input, &image) && pdf >= image;
 }
